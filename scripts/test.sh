@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless: the format check, the release
+# build's tests, then the same tests under the address and undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+# Tests never touch the user's own folders or display.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+chmod 700 "$scratch"
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$scratch/runtime" XDG_CONFIG_HOME="$scratch/config"
+export HOME="$scratch/home"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR" && mkdir -p "$XDG_CONFIG_HOME" "$HOME"
+unset DISPLAY WAYLAND_DISPLAY
+
+echo "== format"
+scripts/check-format.sh
+
+jobs=$(nproc)
+for flavour in release sanitize; do
+    echo "== $flavour build"
+    scripts/build.sh "$flavour"
+    echo "== $flavour tests"
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
+done
+echo "All tests passed."

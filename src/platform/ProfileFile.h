@@ -1,0 +1,40 @@
+#pragma once
+
+// The INI engine. It reads and writes the game's INI files exactly as the Windows profile API
+// (GetPrivateProfileStringA, GetPrivateProfileIntA, WritePrivateProfileStringA) does, because
+// the game and its own tools read those files through that API.
+//
+// Every call reads the file afresh; nothing is cached. Files are 8-bit: names and values are
+// byte strings (the game's texts are Windows-1252) and pass through unchanged.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace dk3::profile {
+
+// Reads the text value of key in section. Missing file, section or key, or an entry without
+// "=", gives defaultText (with its trailing blanks removed). An empty value gives the empty text.
+// One matching pair of outer quotes is removed. The result holds at most bufferSize - 1 bytes,
+// like the caller's fixed buffer of the Windows call (bufferSize 0 gives the empty text).
+std::string readText(const std::filesystem::path& file, std::string_view section,
+                     std::string_view key, std::string_view defaultText,
+                     std::size_t bufferSize = 256);
+
+// Reads the leading whole number of the value (decimal, or 0x / 0o / 0b in lower case), wrapping
+// modulo 2^32. Missing or empty values give defaultValue; a value without digits gives 0.
+std::int32_t readInt(const std::filesystem::path& file, std::string_view section,
+                     std::string_view key, std::int32_t defaultValue);
+
+// Sets key in section to value, changing only that key's line (or adding the key, the section or
+// the file) and keeping every other byte of the file. The write is atomic. Returns an empty error
+// code on success; a read-only file, a missing folder or a directory in the way fail and leave
+// the file untouched.
+[[nodiscard]] std::error_code writeText(const std::filesystem::path& file,
+                                        std::string_view section, std::string_view key,
+                                        std::string_view value);
+
+} // namespace dk3::profile

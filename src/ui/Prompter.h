@@ -1,0 +1,50 @@
+#pragma once
+
+// Every message box and file chooser of the program goes through a Prompter, so that tests can
+// answer them with a script instead of blocking on a real window.
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace dk3::ui {
+
+enum class MessageIcon { None, Information, Warning, Error };
+
+struct FileRequest {
+    QString title;
+    QString filter;      // Qt filter text, e.g. "Draskel III Ini BackUp (*.dkb)"
+    QString initialName; // file name (or path) the chooser starts with
+    bool confirmOverwrite = false;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A message with an OK button. An empty caption shows an empty title bar.
+    virtual void showMessage(QWidget* parent, const QString& caption, const QString& text,
+                             MessageIcon icon = MessageIcon::None) = 0;
+
+    // A question with Yes and No buttons; true on Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
+
+    // File choosers: the chosen file's full path, or nothing when the user cancels.
+    virtual std::optional<QString> chooseExistingFile(QWidget* parent,
+                                                      const FileRequest& request) = 0;
+    virtual std::optional<QString> chooseSaveFile(QWidget* parent, const FileRequest& request) = 0;
+};
+
+// The real thing: QMessageBox and QFileDialog.
+class QtPrompter final : public Prompter {
+public:
+    void showMessage(QWidget* parent, const QString& caption, const QString& text,
+                     MessageIcon icon) override;
+    bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    std::optional<QString> chooseExistingFile(QWidget* parent, const FileRequest& request) override;
+    std::optional<QString> chooseSaveFile(QWidget* parent, const FileRequest& request) override;
+};
+
+} // namespace dk3::ui

@@ -1,0 +1,61 @@
+#pragma once
+
+// A Prompter that answers from a script and records everything it was shown. An unexpected
+// question fails the test and is answered No / Cancel, so no test ever blocks on a window.
+
+#include "ui/Prompter.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace dk3::test {
+
+class ScriptedPrompter final : public ui::Prompter {
+public:
+    struct Shown {
+        enum class Kind { Message, Question, OpenFile, SaveFile } kind;
+        QString caption; // caption or chooser title
+        QString text;    // message text or chooser filter
+        ui::MessageIcon icon = ui::MessageIcon::None;
+        QString initialName;
+        bool confirmOverwrite = false;
+    };
+
+    // Answers, used in the order they were queued.
+    void answerYes() { answers_.push_back(Answer{true, std::nullopt}); }
+    void answerNo() { answers_.push_back(Answer{false, std::nullopt}); }
+    void answerFile(const QString& path) { answers_.push_back(Answer{true, path}); }
+    void answerCancel() { answers_.push_back(Answer{false, std::nullopt}); }
+
+    const std::vector<Shown>& shown() const { return shown_; }
+    QStringList messageTexts() const; // texts of messages and questions, in order
+    std::size_t unusedAnswers() const { return answers_.size(); }
+    void clear() {
+        shown_.clear();
+        answers_.clear();
+    }
+
+    void showMessage(QWidget* parent, const QString& caption, const QString& text,
+                     ui::MessageIcon icon) override;
+    bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    std::optional<QString> chooseExistingFile(QWidget* parent,
+                                              const ui::FileRequest& request) override;
+    std::optional<QString> chooseSaveFile(QWidget* parent,
+                                          const ui::FileRequest& request) override;
+
+private:
+    struct Answer {
+        bool yes;
+        std::optional<QString> file;
+    };
+    std::optional<Answer> next(const char* what);
+
+    std::deque<Answer> answers_;
+    std::vector<Shown> shown_;
+};
+
+} // namespace dk3::test

@@ -1,0 +1,36 @@
+// Test main shared by every test program: a QApplication on the offscreen platform, so widget
+// tests run without a display, and quiet output.
+
+#include <QApplication>
+#include <QtGlobal>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    // The offscreen platform reports every window feature it lacks; that is noise here.
+    if (message.startsWith(QStringLiteral("This plugin does not support")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // gtest_discover_tests runs this program without the test environment: set the platform
+    // here so that listing the tests needs no display either.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(quietHandler);
+    ::testing::InitGoogleMock(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
