@@ -11,7 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 // Follows symbolic links so that a link to a game file keeps pointing at the replaced file.
 fs::path resolveLinks(const fs::path& file) {

@@ -33,8 +33,7 @@ std::int32_t readInt(const std::filesystem::path& file, std::string_view section
 // the file) and keeping every other byte of the file. The write is atomic. Returns an empty error
 // code on success; a read-only file, a missing folder or a directory in the way fail and leave
 // the file untouched.
-[[nodiscard]] std::error_code writeText(const std::filesystem::path& file,
-                                        std::string_view section, std::string_view key,
-                                        std::string_view value);
+[[nodiscard]] std::error_code writeText(const std::filesystem::path& file, std::string_view section,
+                                        std::string_view key, std::string_view value);
 
 } // namespace dk3::profile

@@ -45,13 +45,11 @@ void QtPrompter::showMessage(QWidget* parent, const QString& caption, const QStr
 }
 
 bool QtPrompter::askYesNo(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
-                    parent);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> QtPrompter::chooseExistingFile(QWidget* parent,
-                                                      const FileRequest& request) {
+std::optional<QString> QtPrompter::chooseExistingFile(QWidget* parent, const FileRequest& request) {
     return runChooser(parent, request, QFileDialog::AcceptOpen);
 }
 

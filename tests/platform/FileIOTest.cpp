@@ -1,8 +1,8 @@
 #include "platform/FileIO.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 namespace dk3::platform {
@@ -31,7 +31,8 @@ TEST(FileIO, AtomicWriteFailsOnReadOnlyFileMissingFolderAndDirectory) {
         EXPECT_TRUE(writeFileAtomically(file, "x"));
         EXPECT_EQ(readFile(file), "keep");
     }
-    EXPECT_EQ(writeFileAtomically(dir / "missing/a.ini", "x"), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(writeFileAtomically(dir / "missing/a.ini", "x"),
+              std::errc::no_such_file_or_directory);
     fs::create_directory(dir / "folder");
     EXPECT_EQ(writeFileAtomically(dir / "folder", "x"), std::errc::is_a_directory);
 }
@@ -65,7 +66,8 @@ TEST(FileIO, GroupWriteIsAllOrNothing) {
     const auto b = dir.write("b", "old b");
     fs::path failed;
     // The third target's folder is missing: nothing may change.
-    EXPECT_TRUE(writeFilesAtomically({{a, "new a"}, {b, "new b"}, {dir / "no/c", "new c"}}, &failed));
+    EXPECT_TRUE(
+        writeFilesAtomically({{a, "new a"}, {b, "new b"}, {dir / "no/c", "new c"}}, &failed));
     EXPECT_EQ(failed, dir / "no/c");
     EXPECT_EQ(readFile(a), "old a");
     EXPECT_EQ(readFile(b), "old b");

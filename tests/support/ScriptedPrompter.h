@@ -44,8 +44,7 @@ public:
     bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseExistingFile(QWidget* parent,
                                               const ui::FileRequest& request) override;
-    std::optional<QString> chooseSaveFile(QWidget* parent,
-                                          const ui::FileRequest& request) override;
+    std::optional<QString> chooseSaveFile(QWidget* parent, const ui::FileRequest& request) override;
 
 private:
     struct Answer {

@@ -2,10 +2,9 @@
 
 #include <QtGlobal>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <sys/stat.h>
 

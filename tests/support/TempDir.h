@@ -24,7 +24,8 @@ public:
     }
 
     // Writes bytes to a file below the folder, creating its parent folders.
-    std::filesystem::path write(const std::filesystem::path& relative, std::string_view bytes) const;
+    std::filesystem::path write(const std::filesystem::path& relative,
+                                std::string_view bytes) const;
 
 private:
     std::filesystem::path path_;

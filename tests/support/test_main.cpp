@@ -4,11 +4,10 @@
 #include <QApplication>
 #include <QtGlobal>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 namespace {
 
