@@ -8,11 +8,11 @@
 // ID as objectName (e.g. "1024") so code and tests find it by ID.
 
 #include <QString>
+#include <QWidget>
 
 #include <span>
 
 class QDialog;
-class QWidget;
 
 namespace dk3::ui {
 
