@@ -78,12 +78,23 @@ std::error_code checkTarget(const fs::path& target, bool& exists, mode_t& mode) 
     return {};
 }
 
-std::error_code stage(const fs::path& file, std::string_view bytes, StagedFile& staged) {
-    staged.target = resolveLinks(file);
+enum class Links { Follow, Replace };
+
+std::error_code stage(const fs::path& file, std::string_view bytes, StagedFile& staged,
+                      Links links = Links::Follow) {
     bool exists = false;
     mode_t mode = 0;
-    if (const auto ec = checkTarget(staged.target, exists, mode))
-        return ec;
+    if (links == Links::Follow) {
+        staged.target = resolveLinks(file);
+        if (const auto ec = checkTarget(staged.target, exists, mode))
+            return ec;
+    } else {
+        staged.target = file;
+        struct stat info {};
+        if (::lstat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        mode = 0600;
+    }
 
     fs::path folder = staged.target.parent_path();
     if (folder.empty())
@@ -177,6 +188,13 @@ std::optional<std::string> readWholeFile(const fs::path& file, std::error_code& 
 std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes) {
     StagedFile staged;
     if (const auto ec = stage(file, bytes, staged))
+        return ec;
+    return commit(staged);
+}
+
+std::error_code writePrivateFileAtomically(const fs::path& file, std::string_view bytes) {
+    StagedFile staged;
+    if (const auto ec = stage(file, bytes, staged, Links::Replace))
         return ec;
     return commit(staged);
 }

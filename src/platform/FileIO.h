@@ -34,6 +34,12 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, std:
 [[nodiscard]] std::error_code writeFileAtomically(const std::filesystem::path& file,
                                                   std::string_view bytes);
 
+// Like writeFileAtomically, but a symbolic link standing at file is replaced by the new file
+// instead of being followed, and a new file gets mode 0600. For the program's own private files,
+// where a link can only be a leftover or a planted redirection.
+[[nodiscard]] std::error_code writePrivateFileAtomically(const std::filesystem::path& file,
+                                                         std::string_view bytes);
+
 // Writes several files as one step: either every file holds its new content afterwards, or every
 // file is as it was (existing files keep their content, files that did not exist stay missing).
 // On failure, failedFile names the file that could not be written.

@@ -1,0 +1,24 @@
+#include "app/TuningApp.h"
+
+#include <QIcon>
+#include <QStyleFactory>
+
+namespace dk3::app {
+
+TuningApp::TuningApp(int& argc, char** argv) : application_(argc, argv) {
+    QApplication::setApplicationName(QStringLiteral("draskel3-tuning"));
+    QApplication::setDesktopFileName(QStringLiteral("draskel3-tuning"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
+    // The dialogs paint every control in their own colours; Fusion honours a palette fully on
+    // every desktop, where a platform theme might not.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+int TuningApp::run(const std::function<std::unique_ptr<ModalMainWindow>()>& createMainWindow) {
+    auto mainWindow = createMainWindow();
+    mainWindow->runModal();
+    mainWindow.reset();
+    return 0;
+}
+
+} // namespace dk3::app

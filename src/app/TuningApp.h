@@ -1,0 +1,33 @@
+#pragma once
+
+// The application object. It runs the main dialog modally; the program ends when that dialog
+// ends, and there is no message loop outside it.
+
+#include <QApplication>
+
+#include <functional>
+#include <memory>
+
+namespace dk3::app {
+
+// What the application runs: the main window's start-up sequence and, unless that asks the
+// program to end, its modal loop.
+class ModalMainWindow {
+public:
+    virtual ~ModalMainWindow() = default;
+    virtual void runModal() = 0;
+};
+
+class TuningApp {
+public:
+    TuningApp(int& argc, char** argv);
+
+    // Creates the main window (without a parent), runs it and destroys it. The exit code is 0;
+    // the dialog's result is not used.
+    int run(const std::function<std::unique_ptr<ModalMainWindow>()>& createMainWindow);
+
+private:
+    QApplication application_;
+};
+
+} // namespace dk3::app
