@@ -3,9 +3,14 @@
 #include <QIcon>
 #include <QStyleFactory>
 
+#include <clocale>
+
 namespace dk3::app {
 
 TuningApp::TuningApp(int& argc, char** argv) : application_(argc, argv) {
+    // QApplication takes the C locale from the environment. The game's files want a point as the
+    // decimal separator whatever the user's language, so numbers never follow the locale.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("draskel3-tuning"));
     QApplication::setDesktopFileName(QStringLiteral("draskel3-tuning"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));

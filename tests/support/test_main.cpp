@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QtGlobal>
 
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <gmock/gmock.h>
@@ -31,5 +32,6 @@ int main(int argc, char** argv) {
     previousHandler = qInstallMessageHandler(quietHandler);
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C"); // as the program does
     return RUN_ALL_TESTS();
 }
