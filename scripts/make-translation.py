@@ -436,11 +436,6 @@ BLOCKS = [
 ]
 
 GENERAL_HEADING = "MELDUNGEN / MESSAGES"
-FILE_HEADING = [
-    "; Draskel 3 Tuning Utility - translation file",
-    "; Written by scripts/make-translation.py: change the texts there, not here.",
-    "; A '|' in a value is a line break, '||' an empty line.",
-]
 
 # Limits the program lives with.
 CHILD_DIALOG_BUFFER = 256  # the start-up sequence and the child dialogs cut texts at 255 bytes
@@ -477,8 +472,8 @@ def check_value(section, key, value):
 
 def build():
     problems = []
-    lines = list(FILE_HEADING)
-    lines += ["", "[general]", "; " + GENERAL_HEADING]
+    # The file starts with its first section: every comment line of it names the block below it.
+    lines = ["[general]", "; " + GENERAL_HEADING]
     counts = {"general": len(GENERAL)}
     trailing_blanks = 0
     for key, value in GENERAL:
