@@ -17,22 +17,31 @@
 namespace dk3::profile {
 
 // Reads the text value of key in section. Missing file, section or key, or an entry without
-// "=", gives defaultText (with its trailing blanks removed). An empty value gives the empty text.
+// "=", gives defaultText (with its trailing blanks removed); so does a file that cannot be read or
+// is larger than platform::kMaxWholeFileBytes. An empty value gives the empty text.
 // One matching pair of outer quotes is removed. The result holds at most bufferSize - 1 bytes,
 // like the caller's fixed buffer of the Windows call (bufferSize 0 gives the empty text).
 std::string readText(const std::filesystem::path& file, std::string_view section,
                      std::string_view key, std::string_view defaultText,
                      std::size_t bufferSize = 256);
 
-// Reads the leading whole number of the value (decimal, or 0x / 0o / 0b in lower case), wrapping
-// modulo 2^32. Missing or empty values give defaultValue; a value without digits gives 0.
+// Reads the leading whole number of the value's first 29 characters (an optional sign, then
+// decimal, or 0x / 0o / 0b in lower case), wrapping modulo 2^32. Missing or empty values give
+// defaultValue; a value without digits gives 0.
 std::int32_t readInt(const std::filesystem::path& file, std::string_view section,
                      std::string_view key, std::int32_t defaultValue);
 
 // Sets key in section to value, changing only that key's line (or adding the key, the section or
 // the file) and keeping every other byte of the file. The write is atomic. Returns an empty error
 // code on success; a read-only file, a missing folder or a directory in the way fail and leave
-// the file untouched.
+// the file untouched, and so does a file that exists but cannot be read or is too large.
+//
+// Writing the value the key already holds writes nothing. New lines end like the file's lines:
+// CR LF in a new file, a file without line ends and a CR LF file; otherwise the kind of line end
+// the file uses most (ties go to CR LF, then LF). Names and the value lose the blanks the reads
+// would drop anyway (a value only its leading ones). A section, key or value that would not read
+// back as written is refused with std::errc::invalid_argument and nothing is written: any CR, LF
+// or NUL byte, a key holding "=", and a key that would read as a section header ("[x]").
 [[nodiscard]] std::error_code writeText(const std::filesystem::path& file, std::string_view section,
                                         std::string_view key, std::string_view value);
 
