@@ -70,3 +70,14 @@ void copyDemoInstallation(const fs::path& folder) {
 }
 
 } // namespace dk3::test
+
+namespace dk3::test {
+
+void copyDemoDocuments(const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy(std::filesystem::path(DK3_DEMO_DIR) / "documents", folder,
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+}
+
+} // namespace dk3::test

@@ -50,5 +50,7 @@ private:
 
 // Copies the demo game installation shipped with the project into folder.
 void copyDemoInstallation(const std::filesystem::path& folder);
+// Copies the demo documents folder (draskel3/UserOptions.ini) into folder.
+void copyDemoDocuments(const std::filesystem::path& folder);
 
 } // namespace dk3::test

@@ -1,0 +1,177 @@
+#include "main_dialog/MainSettingsDialog.h"
+
+#include "app/GameLocator.h"
+#include "main_dialog/MainDialogTemplate.h"
+#include "platform/KeyValueStore.h"
+#include "platform/ResourceExtractor.h"
+#include "platform/SingleInstance.h"
+#include "platform/TextCodec.h"
+#include "ui/ComboHelpers.h"
+#include "ui/DialogTemplate.h"
+#include "ui/Prompter.h"
+#include "ui/TooltipControl.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dk3::main_dialog {
+namespace fs = std::filesystem;
+using app::TranslationCatalogue;
+using platform::fromWindows1252;
+
+namespace {
+
+const char* const kLanguages[] = {"deutsch", "english", "italiano"};
+
+// The name the already-started message carries as its caption: the program file's base name.
+QString applicationName() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+} // namespace
+
+MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* parent)
+    : QDialog(parent), services_(std::move(services)) {
+    ui::buildFromTemplate(*this, mainDialogTemplate());
+    setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
+    languageCombo_ = ui::controlAs<QComboBox>(*this, id::kLanguage);
+
+    exchange_.bind(ui::controlAs<QLineEdit>(*this, id::kVegetationViewRange), vegetationViewRange_);
+    exchange_.bind(ui::controlAs<QLineEdit>(*this, id::kPhysicsViewRange), physicsViewRange_);
+    exchange_.bind(ui::controlAs<QLineEdit>(*this, id::kMaxRagdolls), maxRagdolls_);
+    exchange_.bind(ui::controlAs<QLineEdit>(*this, id::kRoiViewRange), roiViewRange_);
+    exchange_.bind(ui::controlAs<QLabel>(*this, id::kAspectRatio), aspectRatioText_);
+
+    ui::onUserSelection(languageCombo_, this, [this] { onLanguageChanged(); });
+}
+
+MainSettingsDialog::~MainSettingsDialog() {
+    delete tooltipControl_;
+    deleteTemporaryFiles();
+}
+
+void MainSettingsDialog::runModal() {
+    if (startUp() == StartupOutcome::Run)
+        exec();
+}
+
+MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
+    StartupOutcome outcome = StartupOutcome::Run;
+    exchange_.membersToFields();
+    duplicateInstance_ = false;
+
+    // The translation file: without it the program could not say anything, so a temporary
+    // folder that cannot be used ends the program, with a message in both main languages.
+    std::string error = services_.tempFolderError;
+    std::optional<fs::path> translationFile;
+    if (services_.tempFolder) {
+        tempFolder_ = *services_.tempFolder;
+        auto extracted = platform::extractResourceToTemp(
+            QString::fromLatin1(TranslationCatalogue::kResourcePath),
+            TranslationCatalogue::kFileName, tempFolder_);
+        translationFile = extracted.path;
+        error = extracted.error;
+    }
+    if (!translationFile) {
+        prompter().showMessage(
+            this, QString(),
+            QStringLiteral("Der Ordner für temporäre Dateien kann nicht benutzt werden.\n\n"
+                           "The folder for temporary files cannot be used.\n\n") +
+                QString::fromStdString(error),
+            ui::MessageIcon::Error);
+        return StartupOutcome::Quit;
+    }
+    paths_.translationPath = *translationFile;
+    catalogue_.setFile(paths_.translationPath);
+
+    singleInstance_ = std::make_unique<platform::SingleInstance>(tempFolder_);
+    if (singleInstance_->anotherCopyRuns()) {
+        prompter().showMessage(
+            this, applicationName(),
+            catalogue_.message(TranslationCatalogue::kGeneralSection, "MESSAGE_ALREADYSTARTED"));
+        duplicateInstance_ = true;
+        // The rest of the sequence still runs; the dialog just never opens its loop.
+        outcome = StartupOutcome::EndAfterStartup;
+    }
+
+    setUpBanner();
+    fillResolutionList();
+    tooltipControl_ = nullptr;
+    for (const char* language : kLanguages)
+        languageCombo_->addItem(QString::fromLatin1(language));
+
+    // The game's per-user folder; that it exists already is the usual case.
+    const fs::path userFolder = app::GamePaths::userFolderIn(services_.documentsFolder);
+    ::mkdir(userFolder.c_str(), 0755);
+    paths_.setDocuments(services_.documentsFolder);
+
+    const auto located =
+        app::locateInstallation(paths_, *services_.store, catalogue_, prompter(), this);
+    if (located != app::LocateOutcome::Found)
+        return StartupOutcome::Quit;
+
+    const std::string language = app::restoreLanguage(*services_.store);
+    ui::selectByPrefix(languageCombo_, fromWindows1252(language));
+    onLanguageChanged();
+    startBannerTimer();
+    return outcome;
+}
+
+QString MainSettingsDialog::text(std::string_view key) const {
+    return catalogue_.caption(languageName_, key);
+}
+
+QString MainSettingsDialog::message(std::string_view key) const {
+    return catalogue_.message(languageName_, key);
+}
+
+void MainSettingsDialog::onLanguageChanged() {
+    exchange_.fieldsToMembers(prompter(), this);
+    languageName_ = platform::toWindows1252(languageCombo_->currentText());
+    (void)services_.store->setValue(platform::KeyValueStore::kGameKey,
+                                    platform::KeyValueStore::kLanguage, languageName_);
+    reloadTexts();
+}
+
+void MainSettingsDialog::reloadTexts() {
+    // A translation file deleted while the program runs is unpacked again.
+    if (catalogue_.lookupText(languageName_, "TEXT_RISK").empty()) {
+        const auto extracted = platform::extractResourceToTemp(
+            QString::fromLatin1(TranslationCatalogue::kResourcePath),
+            TranslationCatalogue::kFileName, tempFolder_);
+        if (extracted.path) {
+            paths_.translationPath = *extracted.path;
+            catalogue_.setFile(paths_.translationPath);
+        }
+    }
+    exchange_.membersToFields();
+    loadSettings();
+}
+
+void MainSettingsDialog::loadSettings() {}
+
+void MainSettingsDialog::setUpBanner() {}
+
+void MainSettingsDialog::fillResolutionList() {}
+
+void MainSettingsDialog::startBannerTimer() {}
+
+void MainSettingsDialog::deleteTemporaryFiles() {
+    // A second copy shares these files with the first one, which still uses them.
+    if (duplicateInstance_)
+        return;
+    std::error_code ignored;
+    if (!paths_.translationPath.empty())
+        fs::remove(paths_.translationPath, ignored);
+    if (!bannerTexturePath_.empty())
+        fs::remove(bannerTexturePath_, ignored);
+}
+
+} // namespace dk3::main_dialog

@@ -1,0 +1,118 @@
+#pragma once
+
+// The main window: the game's 24 main settings in two groups, the language, the buttons for the
+// maintenance actions and the child dialogs, and the banner. Its initialisation is the program's
+// start-up sequence.
+
+#include "app/GamePaths.h"
+#include "app/QualityWord.h"
+#include "app/TranslationCatalogue.h"
+#include "app/TuningApp.h"
+#include "ui/FieldExchange.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QComboBox;
+
+namespace dk3::platform {
+class DisplayModeSource;
+class KeyValueStore;
+class SingleInstance;
+} // namespace dk3::platform
+
+namespace dk3::ui {
+class Prompter;
+class TooltipControl;
+} // namespace dk3::ui
+
+namespace dk3::main_dialog {
+
+// What the main dialog takes from its surroundings; tests pass fakes and scratch folders.
+struct MainDialogServices {
+    ui::Prompter* prompter = nullptr;
+    platform::KeyValueStore* store = nullptr;
+    platform::DisplayModeSource* displayModes = nullptr;
+    std::filesystem::path documentsFolder;
+    // The private temporary folder, or nothing and why there is none.
+    std::optional<std::filesystem::path> tempFolder;
+    std::string tempFolderError;
+};
+
+class MainSettingsDialog : public QDialog, public app::ModalMainWindow {
+    Q_OBJECT
+
+public:
+    enum class StartupOutcome {
+        Run,             // show the dialog and run its loop
+        EndAfterStartup, // another copy runs: this one ends without its loop
+        Quit,            // the program ends at once (no installation chosen, no temporary folder)
+    };
+
+    explicit MainSettingsDialog(MainDialogServices services, QWidget* parent = nullptr);
+    ~MainSettingsDialog() override;
+
+    // Start-up sequence, then the modal loop when the sequence allows it.
+    void runModal() override;
+    StartupOutcome startUp();
+
+    // What the child dialogs take from the main dialog.
+    const app::GamePaths& paths() const { return paths_; }
+    const std::string& languageName() const { return languageName_; }
+    const app::TranslationCatalogue& catalogue() const { return catalogue_; }
+    const app::QualityWord& vocabulary() const { return words_; }
+    ui::Prompter& prompter() const { return *services_.prompter; }
+    const std::filesystem::path& tempFolder() const { return tempFolder_; }
+    bool isDuplicateInstance() const { return duplicateInstance_; }
+
+    // A caption of the current language, and a message with its '|' turned into line breaks.
+    QString text(std::string_view key) const;
+    QString message(std::string_view key) const;
+
+    // Runs when the user picks another language, and once at start-up.
+    void onLanguageChanged();
+    // Puts the dialog into the current language and reloads every setting.
+    void reloadTexts();
+    // Reads every setting of the table afresh from the game's files into the controls.
+    void loadSettings();
+
+private:
+    void setUpBanner();
+    void fillResolutionList();
+    void startBannerTimer();
+    void deleteTemporaryFiles();
+
+    MainDialogServices services_;
+
+    bool duplicateInstance_ = false;
+    std::filesystem::path tempFolder_;
+    std::filesystem::path bannerTexturePath_;
+    std::unique_ptr<platform::SingleInstance> singleInstance_;
+    app::GamePaths paths_;
+    app::TranslationCatalogue catalogue_;
+    std::string languageName_;
+    app::QualityWord words_;
+    QPointer<ui::TooltipControl> tooltipControl_;
+
+    // Values of the four numeric edit fields and the aspect-ratio text, exchanged with the fields.
+    float vegetationViewRange_ = 0;
+    float physicsViewRange_ = 0;
+    std::uint32_t maxRagdolls_ = 0;
+    float roiViewRange_ = 0;
+    std::int32_t storedRefreshRate_ = 0;
+    std::int32_t storedHeight_ = 0;
+    std::int32_t storedWidth_ = 0;
+    QString aspectRatioText_;
+    ui::FieldExchange exchange_;
+
+    QComboBox* languageCombo_ = nullptr;
+};
+
+} // namespace dk3::main_dialog
