@@ -90,7 +90,10 @@ std::string extensionOf(const fs::path& path) {
 }
 
 fs::path backupTargetPath(const fs::path& chosen) {
-    if (!extensionOf(chosen).empty())
+    const fs::path name = chosen.filename();
+    // A path that names a folder stays as it is, so that writing to it fails with a clear
+    // reason instead of creating a hidden ".dkb" inside it.
+    if (name.empty() || name == "." || name == ".." || !extensionOf(chosen).empty())
         return chosen;
     std::string target = chosen.string();
     target += (!target.empty() && target.back() == '.') ? "dkb" : ".dkb";

@@ -63,7 +63,8 @@ std::string extensionOf(const std::filesystem::path& path);
 
 // Where "create backup" writes when the user chose path: the path unchanged when its file name
 // has any extension ("x.bak" stays "x.bak"), otherwise with ".dkb" appended ("x" -> "x.dkb",
-// "x." -> "x.dkb" rather than "x..dkb").
+// "x." -> "x.dkb" rather than "x..dkb"). A path that names a folder ("dir/", ".", "..") is
+// returned unchanged; writing a backup there fails.
 std::filesystem::path backupTargetPath(const std::filesystem::path& chosen);
 
 // Only files whose extension is exactly "dkb", in lower case, are loaded ("x.DKB" and "x.bak"

@@ -21,25 +21,18 @@ TEST(BackupDecoder, SurvivesMutatedAndRandomInputsAndAcceptsOnlyExactSizes) {
     for (int round = 0; round < 5000; ++round) {
         std::string input = round % 4 == 0 ? std::string(pick(64), '\0') : seed;
         for (std::size_t edits = 1 + pick(4); edits > 0; --edits) {
-            switch (pick(5)) {
-            case 0: // any byte, header bytes included
-                if (!input.empty())
-                    input[pick(input.size())] = static_cast<char>(pick(256));
-                break;
-            case 1: // an extreme length in the header
-                if (input.size() >= 12)
-                    input.replace(4 * pick(3), 4, pick(2) ? "\xFF\xFF\xFF\xFF" : "\0\0\0\x80", 4);
-                break;
-            case 2:
+            const std::size_t kind = pick(5);
+            if (kind == 0 && !input.empty()) // any byte, header bytes included
+                input[pick(input.size())] = static_cast<char>(pick(256));
+            else if (kind == 1 && input.size() >= 12) // an extreme length in the header
+                input.replace(4 * pick(3), 4, pick(2) ? "\xFF\xFF\xFF\xFF" : "\0\0\0\x80", 4);
+            else if (kind == 2)
                 input.resize(pick(input.size() + 1));
-                break;
-            case 3:
+            else if (kind == 3)
                 input.append(pick(8), static_cast<char>(pick(256)));
-                break;
-            default:
+            else if (kind == 4)
                 for (char& c : input)
                     c = static_cast<char>(pick(256));
-            }
         }
 
         const auto decoded = decodeBackup(input);

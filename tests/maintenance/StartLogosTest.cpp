@@ -3,8 +3,6 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dk3::maintenance {
 namespace {
@@ -12,38 +10,22 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::TempDir;
 
-const std::string kFiveLogos = "DK3_Logo_01.bik\r\nDK3_Logo_02.bik\r\nDK3_Logo_03.bik\r\n"
-                               "DK3_Logo_04.bik\r\nDK3_Logo_05.bik";
-
-TEST(StartLogos, RemoveAndRestoreWriteExactBytesAndLeaveTheVideosAlone) {
+TEST(StartLogos, RemoveAndRestoreWriteExactBytes) {
     TempDir dir;
     const auto engine = dir.write("Ini/dk3e.ini", "[Engine.Setup]\r\n");
     const auto list = dir.write("Ini/logo.ini", "; own comment\r\nIntro.bik\r\n");
-    const auto video = dir.write("Ini/DK3_Logo_02.bik", std::string("BIKi\0\1", 6));
-    EXPECT_EQ(logoListPath(engine), list);
-
     ASSERT_FALSE(writeLogoList(engine, StartLogoState::Removed));
     EXPECT_EQ(readFile(list), "DK3_Logo_01.bik");
     ASSERT_FALSE(writeLogoList(engine, StartLogoState::Restored));
-    EXPECT_EQ(readFile(list), kFiveLogos);
-    ASSERT_FALSE(writeLogoList(engine, StartLogoState::Restored));
-    EXPECT_EQ(readFile(list), kFiveLogos);
+    EXPECT_EQ(readFile(list), "DK3_Logo_01.bik\r\nDK3_Logo_02.bik\r\nDK3_Logo_03.bik\r\n"
+                              "DK3_Logo_04.bik\r\nDK3_Logo_05.bik");
 
-    fs::remove(list); // a missing list is created
+    // Under Wine the game reads a list named in another case; that one must change.
+    fs::remove(list);
+    const auto upper = dir.write("Ini/LOGO.INI", "old");
     ASSERT_FALSE(writeLogoList(engine, StartLogoState::Removed));
-    EXPECT_EQ(readFile(list), "DK3_Logo_01.bik");
-    EXPECT_EQ(readFile(video), std::string("BIKi\0\1", 6));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "Ini"), fs::directory_iterator()), 3);
-}
-
-TEST(StartLogos, ListUnderAnotherLetterCaseIsTheOneRewritten) {
-    TempDir dir;
-    const auto engine = dir.write("Ini/dk3e.ini", "");
-    const auto list = dir.write("Ini/LOGO.INI", "old");
-    EXPECT_EQ(logoListPath(engine), list);
-    ASSERT_FALSE(writeLogoList(engine, StartLogoState::Removed));
-    EXPECT_EQ(readFile(list), "DK3_Logo_01.bik");
-    EXPECT_FALSE(fs::exists(dir / "Ini/logo.ini"));
+    EXPECT_EQ(readFile(upper), "DK3_Logo_01.bik");
+    EXPECT_FALSE(fs::exists(list));
 }
 
 TEST(StartLogos, FailedWritesCreateNothingAndKeepTheOldList) {
@@ -52,21 +34,11 @@ TEST(StartLogos, FailedWritesCreateNothingAndKeepTheOldList) {
     const auto error = writeLogoList(engine, StartLogoState::Restored);
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
     EXPECT_FALSE(fs::exists(dir / "Ini"));
-    EXPECT_NE(describeLogoListError(logoListPath(engine), error).find("Ini/logo.ini"),
-              std::string::npos);
+    EXPECT_EQ(describeLogoListError(logoListPath(engine), error),
+              "Could not write the start-logo list \"" + (dir / "Ini/logo.ini").string() +
+                  "\": no such file or directory.");
 
-    const auto list = dir.write("Ini/logo.ini", "old");
-    if (::geteuid() != 0) { // root writes anywhere; these checks need an ordinary user
-        ::chmod(list.c_str(), 0444);
-        EXPECT_TRUE(writeLogoList(engine, StartLogoState::Removed));
-        ::chmod(list.c_str(), 0644);
-        ::chmod((dir / "Ini").c_str(), 0555);
-        EXPECT_TRUE(writeLogoList(engine, StartLogoState::Removed));
-        ::chmod((dir / "Ini").c_str(), 0755);
-        EXPECT_EQ(readFile(list), "old");
-    }
-    fs::remove(list);
-    fs::create_directory(list); // a directory in the way fails for root too
+    fs::create_directories(dir / "Ini/logo.ini"); // in the way, for root too
     EXPECT_EQ(writeLogoList(engine, StartLogoState::Removed), std::errc::is_a_directory);
 }
 
