@@ -1,0 +1,173 @@
+#include "maintenance/BackupFile.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace dk3::maintenance {
+namespace {
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using test::readFile;
+using test::TempDir;
+
+// The three game files in a scratch installation, with bytes that a text-mode copy would spoil.
+struct Game {
+    TempDir dir;
+    fs::path engine = dir.write("game/Ini/dk3e.ini", "[Engine.Setup]\r\nQuality=3\r\n\xE9\n");
+    fs::path userOptions = dir.write("docs/draskel3/UserOptions.ini", "");
+    fs::path shader = dir.write("game/Data/IP_DOF.fx", std::string("float b = 1.0;\0\xFF", 16));
+
+    BackupResult create(const fs::path& target) const {
+        return createBackup(engine, userOptions, shader, target);
+    }
+    BackupResult load(const fs::path& backup) const {
+        return loadBackup(backup, engine, userOptions, shader);
+    }
+    BackupContents contents() const {
+        return {*readFile(engine), *readFile(userOptions), *readFile(shader)};
+    }
+};
+
+std::ptrdiff_t entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+}
+
+std::string lengths(std::uint32_t e, std::uint32_t u, std::uint32_t s) {
+    std::string out;
+    for (std::uint32_t v : {e, u, s})
+        for (int shift = 0; shift < 32; shift += 8)
+            out.push_back(static_cast<char>(v >> shift));
+    return out;
+}
+
+TEST(BackupFile, LayoutIsThreeLittleEndianLengthsThenTheFiles) {
+    const BackupContents example{std::string(1000, 'e'), std::string(200, 'u'),
+                                 std::string(5000, 's')};
+    const auto bytes = encodeBackup(example);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->size(), 6212u);
+    EXPECT_EQ(bytes->substr(0, 12), "\xE8\x03\x00\x00\xC8\x00\x00\x00\x88\x13\x00\x00"s);
+    const auto decoded = decodeBackup(*bytes);
+    EXPECT_EQ(decoded.problem, BackupProblem::None);
+    EXPECT_EQ(decoded.contents, example);
+
+    EXPECT_EQ(encodeBackup({}), std::string(12, '\0'));
+    EXPECT_EQ(decodeBackup(std::string(12, '\0')).problem, BackupProblem::None);
+}
+
+TEST(BackupFile, NameRules) {
+    EXPECT_EQ(backupTargetPath("dir/name"), "dir/name.dkb");
+    EXPECT_EQ(backupTargetPath("my.dir/name"), "my.dir/name.dkb");
+    EXPECT_EQ(backupTargetPath("dir/name."), "dir/name.dkb");
+    EXPECT_EQ(backupTargetPath("dir/.hidden"), "dir/.hidden.dkb");
+    for (const char* kept : {"dir/name.bak", "dir/name.DKB", "dir/name.dkb", "a.tar.gz", "dir/"})
+        EXPECT_EQ(backupTargetPath(kept), kept);
+
+    EXPECT_TRUE(hasBackupExtension("my.dir/name.dkb"));
+    EXPECT_TRUE(hasBackupExtension(backupTargetPath("dir/name.")));
+    for (const char* refused : {"x.DKB", "x.Dkb", "x.bak", "x", "x.dkb.bak", ".dkb", "dkb.d/x"})
+        EXPECT_FALSE(hasBackupExtension(refused)) << refused;
+}
+
+TEST(BackupFile, CreateThenLoadRestoresAllThreeFilesByteForByte) {
+    Game game;
+    const BackupContents original = game.contents();
+    const auto target = backupTargetPath(game.dir / "before");
+    const auto created = game.create(target);
+    ASSERT_TRUE(created.ok()) << describeBackupResult(created);
+    EXPECT_EQ(readFile(target), encodeBackup(original)); // empty user options: length 0
+    EXPECT_EQ(readFile(game.engine), original.engine);   // creating changes no game file
+
+    test::writeFile(game.engine, "changed");
+    test::writeFile(game.userOptions, "[Options.Video]\r\nWidth=640\r\n");
+    fs::remove(game.shader); // a missing game file is created again
+    const auto loaded = game.load(target);
+    ASSERT_TRUE(loaded.ok()) << describeBackupResult(loaded);
+    EXPECT_EQ(game.contents(), original);
+    EXPECT_EQ(entries(game.dir / "game/Ini"), 1);
+
+    // Any extension is kept, and the load check then refuses the file before reading it.
+    for (const char* name : {"copy.bak", "copy.DKB"}) {
+        ASSERT_TRUE(game.create(backupTargetPath(game.dir / name)).ok());
+        const auto refused = game.load(game.dir / name);
+        EXPECT_EQ(refused.problem, BackupProblem::WrongExtension);
+        EXPECT_EQ(refused.role, BackupFileRole::Backup);
+    }
+}
+
+TEST(BackupFile, DamagedOrForeignBackupsAreRefusedAndChangeNothing) {
+    Game game;
+    const BackupContents original = game.contents();
+    const std::string valid = lengths(2, 1, 0) + "ab" + "c";
+    const struct {
+        std::string bytes;
+        BackupProblem problem;
+    } cases[] = {
+        {valid.substr(0, 11), BackupProblem::TooShort},
+        {valid.substr(0, 14), BackupProblem::Truncated},
+        {valid + "\n", BackupProblem::Padded},
+        {lengths(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF) + "abc", BackupProblem::Truncated},
+        {"[Engine.Setup]\r\nQuality=high\r\n", BackupProblem::Truncated}, // a foreign file
+    };
+    const auto backup = game.dir / "b.dkb";
+    for (const auto& c : cases) {
+        test::writeFile(backup, c.bytes);
+        const auto result = game.load(backup);
+        EXPECT_EQ(result.problem, c.problem) << c.bytes.size() << " bytes";
+        EXPECT_EQ(result.role, BackupFileRole::Backup);
+        EXPECT_NE(describeBackupResult(result).find(backup.string()), std::string::npos);
+    }
+    // Far too large: refused by its size on disk (the sparse file is never read).
+    fs::resize_file(backup, std::uintmax_t{1} << 33);
+    EXPECT_EQ(game.load(backup).problem, BackupProblem::TooLarge);
+    EXPECT_EQ(game.load(game.dir / "none.dkb").error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(game.contents(), original);
+}
+
+TEST(BackupFile, FailedWriteDuringLoadLeavesEveryGameFileAsItWas) {
+    Game game;
+    const auto backup = game.dir / "b.dkb";
+    test::writeFile(backup, *encodeBackup({"new engine", "new options", "new shader"}));
+    const BackupContents before = game.contents();
+    // The last file fails, after the other two were staged: a directory in the way (unlike a
+    // read-only folder, this fails for root too).
+    fs::remove(game.shader);
+    fs::create_directory(game.shader);
+    const auto result = game.load(backup);
+    EXPECT_EQ(result.role, BackupFileRole::ShaderFile);
+    EXPECT_EQ(result.error, std::errc::is_a_directory);
+    EXPECT_EQ(*readFile(game.engine), before.engine);
+    EXPECT_EQ(*readFile(game.userOptions), before.userOptions);
+    const auto text = describeBackupResult(result);
+    EXPECT_NE(text.find("shader file \"" + game.shader.string()), std::string::npos) << text;
+}
+
+TEST(BackupFile, CreateFailuresNameTheFileAndLeaveNoBackup) {
+    Game game;
+    const auto target = game.dir / "b.dkb";
+    fs::remove(game.userOptions); // the game has not written its options yet
+    auto result = game.create(target);
+    EXPECT_EQ(result.role, BackupFileRole::UserOptionsFile);
+    EXPECT_EQ(result.file, game.userOptions);
+    EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
+    EXPECT_EQ(describeBackupResult(result),
+              "Could not read the user options file \"" + game.userOptions.string() +
+                  "\": no such file or directory. No backup was written.");
+    EXPECT_FALSE(fs::exists(target));
+
+    test::writeFile(game.userOptions, "x");
+    result = game.create(game.dir / "missing/b.dkb");
+    EXPECT_EQ(result.role, BackupFileRole::Target);
+    EXPECT_EQ(result.error, std::errc::no_such_file_or_directory);
+
+    // Choosing the engine file itself as the backup must not destroy it.
+    const auto engineBefore = readFile(game.engine);
+    result = game.create(game.engine);
+    EXPECT_EQ(result.problem, BackupProblem::TargetIsGameFile);
+    EXPECT_EQ(readFile(game.engine), engineBefore);
+    EXPECT_EQ(entries(game.dir.path()), 2);
+}
+
+} // namespace
+} // namespace dk3::maintenance
