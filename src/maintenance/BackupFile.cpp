@@ -1,6 +1,5 @@
 #include "maintenance/BackupFile.h"
 
-#include "maintenance/ErrorText.h"
 #include "platform/FileIO.h"
 
 #include <array>
@@ -216,7 +215,7 @@ std::string describeBackupResult(const BackupResult& result) {
     switch (result.problem) {
     case BackupProblem::None:
         sentence = std::string(reading ? "Could not read " : "Could not write ") + what + ": " +
-                   detail::reasonText(result.error) + ".";
+                   platform::describeError(result.error) + ".";
         break;
     case BackupProblem::TooShort:
         sentence = file + " is not a backup: it is shorter than a backup's header.";

@@ -1,6 +1,5 @@
 #include "maintenance/StartLogos.h"
 
-#include "maintenance/ErrorText.h"
 #include "platform/FileIO.h"
 
 #include <algorithm>
@@ -49,7 +48,7 @@ std::error_code writeLogoList(const fs::path& engineIniPath, StartLogoState stat
 
 std::string describeLogoListError(const fs::path& logoList, const std::error_code& error) {
     return "Could not write the start-logo list \"" + logoList.string() +
-           "\": " + detail::reasonText(error) + ".";
+           "\": " + platform::describeError(error) + ".";
 }
 
 } // namespace dk3::maintenance

@@ -142,7 +142,9 @@ std::error_code commit(const StagedFile& staged) {
 std::optional<std::string> readWholeFile(const fs::path& file, std::error_code& error,
                                          std::size_t maxBytes) {
     error.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe standing where a file should be is refused below instead of
+    // waiting for a writer forever; regular files ignore the flag.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = lastError();
         return std::nullopt;
@@ -247,7 +249,11 @@ std::error_code writeFilesAtomically(const std::vector<std::pair<fs::path, std::
 std::string describeError(const std::error_code& error) {
     if (error == std::errc::file_too_large)
         return "the file is too large";
-    return error.message();
+    // The system's reasons start with a capital letter; ours stand inside a sentence.
+    std::string text = error.message();
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
 }
 
 } // namespace dk3::platform

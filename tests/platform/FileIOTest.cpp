@@ -81,3 +81,20 @@ TEST(FileIO, GroupWriteIsAllOrNothing) {
 
 } // namespace
 } // namespace dk3::platform
+
+namespace dk3::platform {
+namespace {
+
+TEST(FileIO, APipeInPlaceOfAFileIsRefusedWithoutWaitingAndReasonsReadInsideASentence) {
+    test::TempDir dir;
+    const auto pipe = dir / "fifo";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::error_code ec;
+    EXPECT_FALSE(readWholeFile(pipe, ec));
+    EXPECT_TRUE(ec);
+    EXPECT_EQ(describeError(std::make_error_code(std::errc::no_such_file_or_directory)),
+              "no such file or directory");
+}
+
+} // namespace
+} // namespace dk3::platform
