@@ -7,6 +7,8 @@
 // character width, one vertical unit an eighth of its height. Every control carries its numeric
 // ID as objectName (e.g. "1024") so code and tests find it by ID.
 
+#include <QFont>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -56,8 +58,32 @@ struct DialogSpec {
     std::span<const ControlSpec> controls;
 };
 
+// The font's "base units" in pixels: the average character width (the width of the 52 Latin
+// letters divided by 52, rounded to the nearest pixel) and the character height.
+struct DialogBaseUnits {
+    int averageWidth;
+    int height;
+};
+
+DialogBaseUnits dialogBaseUnits(const QFont& font);
+
+// Dialog units to pixels. Left and right edges (and top and bottom) are converted separately and
+// rounded to the nearest pixel, so neighbouring controls stay flush at any font size.
+QRect mapDialogRect(const DialogBaseUnits& units, int x, int y, int width, int height);
+
+// The font a dialog table names. "MS Sans Serif" is a Windows bitmap font that Linux systems do
+// not have; it is replaced by Arial (Liberation Sans through fontconfig), whose metrics are close.
+QFont dialogFont(const char* family, int pointSize);
+
 // Sets the dialog's font, fixed size and title and creates every control of spec as a child at
 // its place, in table order (which is also the tab order).
+//
+// Qt's controls need more height than the Windows ones they stand in for: a combo box gets the
+// closed height its font needs (the table's height is that of the dropped-down list, which sets
+// how many items the list shows), and an edit field too short for its font is made taller; x, y
+// and width always come from the table. Label text is centred vertically in its rectangle; a
+// label only one line high never wraps (a wrapped second line would be cut in half) and is moved
+// up or down to be centred on the combo box or edit field beside it, if its row has one.
 void buildFromTemplate(QDialog& dialog, const DialogSpec& spec);
 
 // The control with that numeric ID, or nullptr when the dialog has none (or it is of another type).
