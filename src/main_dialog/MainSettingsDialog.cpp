@@ -105,7 +105,7 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     fillResolutionList();
     tooltipControl_ = nullptr;
     for (const char* language : kLanguages)
-        languageCombo_->addItem(QString::fromLatin1(language));
+        ui::appendItem(languageCombo_, QString::fromLatin1(language));
 
     // The game's per-user folder; that it exists already is the usual case.
     const fs::path userFolder = app::GamePaths::userFolderIn(services_.documentsFolder);

@@ -23,4 +23,11 @@ int selectIndex(QComboBox* combo, int index) {
     return index;
 }
 
+void appendItem(QComboBox* combo, const QString& text) {
+    const int selected = combo->currentIndex();
+    combo->addItem(text);
+    if (selected == -1)
+        combo->setCurrentIndex(-1);
+}
+
 } // namespace dk3::ui

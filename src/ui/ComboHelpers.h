@@ -31,6 +31,12 @@ int selectByPrefix(QComboBox* combo, const QString& text, int startAfter = -1);
 // shows nothing). Returns the selected index or -1.
 int selectIndex(QComboBox* combo, int index);
 
+// Appends an item without changing the selection. QComboBox selects the first item added to an
+// empty list by itself; a list of the game's tools keeps showing nothing until something is
+// selected, and the dialogs rely on that (a stored value that matches no item leaves the list
+// without a selection).
+void appendItem(QComboBox* combo, const QString& text);
+
 // Runs handler when the user picks an item (also when it is the item already shown), with the
 // picked index as argument if the handler takes one.
 template <typename Receiver, typename Handler>

@@ -19,9 +19,11 @@ struct StartupSequence : MainDialogFixture {
 
 TEST_F(StartupSequence, BuildsEveryControlOfTheLayoutAtItsId) {
     MainSettingsDialog dialog(services());
-    for (const auto& control : main_dialog::mainDialogTemplate().controls)
-        if (control.id != -1)
+    for (const auto& control : main_dialog::mainDialogTemplate().controls) {
+        if (control.id != -1) {
             EXPECT_NE(ui::controlById(dialog, control.id), nullptr) << control.id;
+        }
+    }
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Draskel 3 Tuning Utility"));
     EXPECT_TRUE(control<QPushButton>(dialog, id::kExit)->isDefault());
 }

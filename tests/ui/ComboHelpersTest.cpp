@@ -64,3 +64,19 @@ TEST(ComboHelpers, UserHandlersRunForTheUsersActionsOnly) {
 
 } // namespace
 } // namespace dk3::ui
+
+namespace dk3::ui {
+namespace {
+
+TEST(ComboHelpers, AppendingItemsNeverSelectsOne) {
+    QComboBox combo;
+    appendItem(&combo, QStringLiteral("low"));
+    appendItem(&combo, QStringLiteral("high"));
+    EXPECT_EQ(combo.currentIndex(), -1);
+    combo.setCurrentIndex(1);
+    appendItem(&combo, QStringLiteral("custom"));
+    EXPECT_EQ(combo.currentIndex(), 1);
+}
+
+} // namespace
+} // namespace dk3::ui
