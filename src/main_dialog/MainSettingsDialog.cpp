@@ -50,6 +50,9 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
     exchange_.bind(ui::controlAs<QLabel>(*this, id::kAspectRatio), aspectRatioText_);
 
     ui::onUserSelection(languageCombo_, this, [this] { onLanguageChanged(); });
+    connectSettingsHandlers();
+    connectMaintenanceButtons();
+    connectChildDialogButtons();
 }
 
 MainSettingsDialog::~MainSettingsDialog() {
@@ -154,14 +157,6 @@ void MainSettingsDialog::reloadTexts() {
     exchange_.membersToFields();
     loadSettings();
 }
-
-void MainSettingsDialog::loadSettings() {}
-
-void MainSettingsDialog::setUpBanner() {}
-
-void MainSettingsDialog::fillResolutionList() {}
-
-void MainSettingsDialog::startBannerTimer() {}
 
 void MainSettingsDialog::deleteTemporaryFiles() {
     // A second copy shares these files with the first one, which still uses them.

@@ -82,8 +82,33 @@ public:
     void reloadTexts();
     // Reads every setting of the table afresh from the game's files into the controls.
     void loadSettings();
+    // Writes every setting of the table into the game's files and confirms.
+    void saveSettings();
+    // Shows the aspect ratio of the selected resolution.
+    void updateAspectRatio();
+
+    // Quality presets and built-in defaults.
+    void applyPreset();
+    void switchToCustom();
+    void restoreDefaults();
+
+    // Maintenance of the game's files.
+    void removeStartLogos();
+    void restoreStartLogos();
+    void createBackup();
+    void loadBackup();
+
+    // The child dialogs.
+    void openCacheSettings();
+    void openOtherSettings();
+    void openCredits();
 
 private:
+    // Each feature connects its own controls; called once by the constructor.
+    void connectSettingsHandlers();
+    void connectMaintenanceButtons();
+    void connectChildDialogButtons();
+
     void setUpBanner();
     void fillResolutionList();
     void startBannerTimer();
