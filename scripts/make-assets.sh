@@ -100,7 +100,7 @@ emblem 39 39 34 1
 background 256 256
 emblem 128 118 92 4
 "$convert" "${background[@]}" \
-    "(" -size 256x256 xc:black -fill white -draw "roundrectangle 8,8 247,247 40,40" ")" \
+    "(" -size 256x256 xc:black -fill white -draw "roundrectangle 8,8 247,247 40,40" -alpha off ")" \
     -compose copy-opacity -composite -compose over \
     -fill none -stroke "$amber" -strokewidth 4 -draw "roundrectangle 10,10 245,245 38,38" \
     "${emblem[@]}" \
