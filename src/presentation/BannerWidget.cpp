@@ -1,0 +1,41 @@
+#include "presentation/BannerWidget.h"
+
+#include <QPainter>
+
+namespace dk3::presentation {
+
+BannerWidget::BannerWidget(const QString& picturePath, QWidget* parent)
+    : BannerWidget(std::make_unique<BannerRenderer>(picturePath), parent) {}
+
+BannerWidget::BannerWidget(std::unique_ptr<BannerRenderer> renderer, QWidget* parent)
+    : QWidget(parent), renderer_(std::move(renderer)) {
+    // Every frame covers the whole widget, so the background need not be erased first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(kFrameIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &BannerWidget::nextFrame);
+}
+
+BannerWidget::~BannerWidget() {
+    timer_.stop();
+}
+
+void BannerWidget::start() {
+    timer_.start();
+}
+
+void BannerWidget::stop() {
+    timer_.stop();
+}
+
+void BannerWidget::nextFrame() {
+    renderer_->advance();
+    update();
+}
+
+void BannerWidget::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    renderer_->paint(painter, size());
+}
+
+} // namespace dk3::presentation
