@@ -1,17 +1,98 @@
+#include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
+#include "maintenance/BackupFile.h"
+#include "maintenance/StartLogos.h"
+#include "platform/TextCodec.h"
+#include "ui/DialogTemplate.h"
+#include "ui/Prompter.h"
 
-// The start-logo and backup buttons of the main dialog.
+#include <QPushButton>
+
+// The start-logo and backup buttons of the main dialog. They change the game's files at once,
+// without the save button, after the user's confirmation; they say nothing when they succeed.
 
 namespace dk3::main_dialog {
+namespace {
 
-void MainSettingsDialog::connectMaintenanceButtons() {}
+ui::FileRequest backupChooser() {
+    ui::FileRequest request;
+    request.filter = QStringLiteral("Draskel III Ini BackUp (*.dkb)");
+    return request;
+}
 
-void MainSettingsDialog::removeStartLogos() {}
+} // namespace
 
-void MainSettingsDialog::restoreStartLogos() {}
+void MainSettingsDialog::connectMaintenanceButtons() {
+    const auto onClick = [this](int id, void (MainSettingsDialog::*action)()) {
+        connect(ui::controlAs<QPushButton>(*this, id), &QPushButton::clicked, this,
+                [this, action] { (this->*action)(); });
+    };
+    onClick(id::kRemoveStartLogos, &MainSettingsDialog::removeStartLogos);
+    onClick(id::kRestoreStartLogos, &MainSettingsDialog::restoreStartLogos);
+    onClick(id::kCreateBackup, &MainSettingsDialog::createBackup);
+    onClick(id::kLoadBackup, &MainSettingsDialog::loadBackup);
+}
 
-void MainSettingsDialog::createBackup() {}
+void MainSettingsDialog::removeStartLogos() {
+    if (!prompter().askYesNo(this, QString(), message("MESSAGE_REMOVESTARTLOGOS")))
+        return;
+    if (const auto error =
+            maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Removed))
+        prompter().showMessage(this, QString(),
+                               QString::fromStdString(maintenance::describeLogoListError(
+                                   maintenance::logoListPath(paths_.engineIniPath), error)),
+                               ui::MessageIcon::Error);
+}
 
-void MainSettingsDialog::loadBackup() {}
+void MainSettingsDialog::restoreStartLogos() {
+    if (!prompter().askYesNo(this, QString(), message("MESSAGE_RESTORESTARTLOGOS")))
+        return;
+    if (const auto error =
+            maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Restored))
+        prompter().showMessage(this, QString(),
+                               QString::fromStdString(maintenance::describeLogoListError(
+                                   maintenance::logoListPath(paths_.engineIniPath), error)),
+                               ui::MessageIcon::Error);
+}
+
+void MainSettingsDialog::createBackup() {
+    ui::FileRequest request = backupChooser();
+    request.confirmOverwrite = true;
+    // The chooser adds ".dkb" to a name without an extension itself, so that its overwrite
+    // question is asked for the file that is really written.
+    request.defaultSuffix = QStringLiteral("dkb");
+    const auto chosen = prompter().chooseSaveFile(this, request);
+    if (!chosen)
+        return;
+    const auto target = maintenance::backupTargetPath(platform::pathFromQString(*chosen));
+    const auto result = maintenance::createBackup(paths_.engineIniPath, paths_.userOptionsPath,
+                                                  paths_.shaderPath, target);
+    if (!result.ok())
+        prompter().showMessage(this, QString(),
+                               QString::fromStdString(maintenance::describeBackupResult(result)),
+                               ui::MessageIcon::Error);
+}
+
+void MainSettingsDialog::loadBackup() {
+    if (!prompter().askYesNo(this, QString(), message("MESSAGE_LOADBACKUP")))
+        return;
+    const auto chosen = prompter().chooseExistingFile(this, backupChooser());
+    if (!chosen)
+        return;
+    const auto result =
+        maintenance::loadBackup(platform::pathFromQString(*chosen), paths_.engineIniPath,
+                                paths_.userOptionsPath, paths_.shaderPath);
+    if (result.problem == maintenance::BackupProblem::WrongExtension) {
+        prompter().showMessage(this, QString(), message("MESSAGE_INVALIDFILE"));
+        return;
+    }
+    if (!result.ok()) {
+        prompter().showMessage(this, QString(),
+                               QString::fromStdString(maintenance::describeBackupResult(result)),
+                               ui::MessageIcon::Error);
+        return;
+    }
+    loadSettings();
+}
 
 } // namespace dk3::main_dialog

@@ -18,6 +18,9 @@ struct FileRequest {
     QString filter;      // Qt filter text, e.g. "Draskel III Ini BackUp (*.dkb)"
     QString initialName; // file name (or path) the chooser starts with
     bool confirmOverwrite = false;
+    // Added to a chosen name without an extension before the overwrite question is asked, so
+    // the question concerns the file that will really be written.
+    QString defaultSuffix;
 };
 
 class Prompter {
