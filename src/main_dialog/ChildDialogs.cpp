@@ -1,12 +1,26 @@
+#include "cache_dialog/CacheSettingsDialog.h"
+#include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
+#include "ui/DialogTemplate.h"
+
+#include <QPushButton>
 
 // The banner and the buttons that open the child dialogs.
 
 namespace dk3::main_dialog {
 
-void MainSettingsDialog::connectChildDialogButtons() {}
+void MainSettingsDialog::connectChildDialogButtons() {
+    connect(ui::controlAs<QPushButton>(*this, id::kCacheSettings), &QPushButton::clicked, this,
+            &MainSettingsDialog::openCacheSettings);
+}
 
-void MainSettingsDialog::openCacheSettings() {}
+void MainSettingsDialog::openCacheSettings() {
+    // The dialog reads the engine file when it is made, so every opening shows the file as it
+    // is now; what it changes is only in that file, so nothing here needs reloading afterwards.
+    cache::CacheSettingsDialog dialog(paths().engineIniPath, languageName(), catalogue(),
+                                      prompter(), this);
+    dialog.exec();
+}
 
 void MainSettingsDialog::openOtherSettings() {}
 
