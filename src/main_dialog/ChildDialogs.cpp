@@ -1,14 +1,28 @@
+#include "advanced_dialog/OtherSettingsDialog.h"
+#include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
+#include "ui/DialogTemplate.h"
+
+#include <QPushButton>
 
 // The banner and the buttons that open the child dialogs.
 
 namespace dk3::main_dialog {
 
-void MainSettingsDialog::connectChildDialogButtons() {}
+void MainSettingsDialog::connectChildDialogButtons() {
+    connect(ui::controlAs<QPushButton>(*this, id::kOtherSettings), &QPushButton::clicked, this,
+            &MainSettingsDialog::openOtherSettings);
+}
 
 void MainSettingsDialog::openCacheSettings() {}
 
-void MainSettingsDialog::openOtherSettings() {}
+void MainSettingsDialog::openOtherSettings() {
+    // A new dialog for every opening, so that it reads the game's files afresh; nothing here
+    // depends on how it ended.
+    advanced::OtherSettingsDialog dialog(paths(), languageName(), catalogue(), vocabulary(),
+                                         prompter(), this);
+    dialog.exec();
+}
 
 void MainSettingsDialog::openCredits() {}
 
