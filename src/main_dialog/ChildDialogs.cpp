@@ -1,3 +1,4 @@
+#include "advanced_dialog/OtherSettingsDialog.h"
 #include "cache_dialog/CacheSettingsDialog.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
@@ -12,6 +13,8 @@ namespace dk3::main_dialog {
 void MainSettingsDialog::connectChildDialogButtons() {
     connect(ui::controlAs<QPushButton>(*this, id::kCacheSettings), &QPushButton::clicked, this,
             &MainSettingsDialog::openCacheSettings);
+    connect(ui::controlAs<QPushButton>(*this, id::kOtherSettings), &QPushButton::clicked, this,
+            &MainSettingsDialog::openOtherSettings);
 }
 
 void MainSettingsDialog::openCacheSettings() {
@@ -22,7 +25,13 @@ void MainSettingsDialog::openCacheSettings() {
     dialog.exec();
 }
 
-void MainSettingsDialog::openOtherSettings() {}
+void MainSettingsDialog::openOtherSettings() {
+    // A new dialog for every opening, so that it reads the game's files afresh; nothing here
+    // depends on how it ended.
+    advanced::OtherSettingsDialog dialog(paths(), languageName(), catalogue(), vocabulary(),
+                                         prompter(), this);
+    dialog.exec();
+}
 
 void MainSettingsDialog::openCredits() {}
 
