@@ -182,8 +182,9 @@ void CreditsDialog::startMusic() {
         player_ = musicPlayers_();
     if (player_)
         player_->play(platform::pathToQString(*extracted.path));
-    // The player has opened the file by now and keeps reading from its open handle; removing the
-    // name leaves no file behind in the temporary folder. The next opening unpacks it again.
+    // Qt's player has opened the file before play() returns and reads on through its handle, so
+    // the name can go at once and no copy of the tune stays behind in the temporary folder; the
+    // next opening unpacks it again. A player that failed simply stays silent.
     std::error_code ignored;
     std::filesystem::remove(*extracted.path, ignored);
 }

@@ -35,8 +35,6 @@ public:
         ++log_.playersAlive;
     }
     ~FakeMusicPlayer() override { --log_.playersAlive; }
-    FakeMusicPlayer(const FakeMusicPlayer&) = delete;
-    FakeMusicPlayer& operator=(const FakeMusicPlayer&) = delete;
 
     void play(const QString& filePath) override {
         log_.calls.emplace_back("play");
