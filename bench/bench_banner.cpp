@@ -1,10 +1,15 @@
-// The banner's cost: one frame drawn at the banner's real size, and the processor share of the
-// banner widget animating on its own timer.
+// The banner's cost: one frame drawn at the banner's real size, the processor share of the banner
+// widget animating on its own timer, and that of the whole program while its main dialog sits idle
+// with the banner running.
 // Run: bench_banner --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "bench_support.h"
+#include "main_dialog/MainSettingsDialog.h"
+#include "platform/DisplayModes.h"
+#include "platform/KeyValueStore.h"
 #include "presentation/BannerRenderer.h"
 #include "presentation/BannerWidget.h"
+#include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,7 +20,9 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+#include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -111,6 +118,89 @@ void BM_BannerWidgetProcessorShare(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BannerWidgetProcessorShare)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Answers every message with OK and every question and file chooser with No / Cancel; on the demo
+// installation the main dialog asks nothing.
+class OkPrompter final : public dk3::ui::Prompter {
+public:
+    void showMessage(QWidget*, const QString&, const QString&, dk3::ui::MessageIcon) override {}
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    std::optional<QString> chooseExistingFile(QWidget*, const dk3::ui::FileRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> chooseSaveFile(QWidget*, const dk3::ui::FileRequest&) override {
+        return std::nullopt;
+    }
+};
+
+// The whole program idle: the main dialog started on a scratch copy of the demo installation,
+// shown, and left alone while its banner sways. Counts every thread of the process.
+void BM_MainDialogIdleProcessorShare(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    using dk3::main_dialog::MainSettingsDialog;
+    using dk3::platform::KeyValueStore;
+    constexpr int kSeconds = 10;
+
+    const fs::path scratch = dk3::bench::scratchFolder("dk3-bench-idle");
+    const fs::path demo(DK3_DEMO_DIR);
+    fs::copy(demo / "game", scratch / "game", fs::copy_options::recursive);
+    fs::copy(demo / "documents", scratch / "documents", fs::copy_options::recursive);
+    fs::create_directories(scratch / "tmp");
+    ::chmod((scratch / "tmp").c_str(), 0700);
+
+    KeyValueStore store(scratch / "config" / "registry.ini");
+    if (store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir,
+                       (scratch / "game").string()) ||
+        store.setValue(KeyValueStore::kGameKey, KeyValueStore::kLanguage, "english")) {
+        state.SkipWithError("cannot write the scratch key-value store");
+        return;
+    }
+    OkPrompter prompter;
+    dk3::platform::XRandrModeSource modes;
+    dk3::main_dialog::MainDialogServices services;
+    services.prompter = &prompter;
+    services.store = &store;
+    services.displayModes = &modes;
+    services.documentsFolder = scratch / "documents";
+    services.tempFolder = scratch / "tmp";
+
+    for (auto _ : state) {
+        MainSettingsDialog dialog(services);
+        if (dialog.startUp() != MainSettingsDialog::StartupOutcome::Run) {
+            state.SkipWithError("the main dialog did not start on the demo installation");
+            break;
+        }
+        auto* banner = dialog.findChild<BannerWidget*>();
+        if (!banner || !banner->isRunning()) {
+            state.SkipWithError("the main dialog has no running banner");
+            break;
+        }
+        PaintCounter counter;
+        banner->installEventFilter(&counter);
+        dialog.show();
+        QApplication::processEvents();
+        counter.frames = 0;
+
+        QEventLoop loop;
+        QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        QElapsedTimer wall;
+        const double processorBefore = processorSeconds();
+        wall.start();
+        loop.exec();
+        const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        const double processor = processorSeconds() - processorBefore;
+
+        state.counters["cpu_percent"] = processor / wallSeconds * 100.0;
+        state.counters["frames_per_s"] = counter.frames / wallSeconds;
+        dialog.hide();
+    }
+    std::error_code ignored;
+    fs::remove_all(scratch, ignored);
+}
+BENCHMARK(BM_MainDialogIdleProcessorShare)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -5,6 +5,8 @@
 #include "platform/DisplayModes.h"
 #include "platform/KeyValueStore.h"
 #include "platform/SpecialFolders.h"
+#include "presentation/LinkOpener.h"
+#include "presentation/MusicPlayback.h"
 #include "ui/Prompter.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
     dk3::ui::QtPrompter prompter;
     dk3::platform::KeyValueStore store(dk3::platform::KeyValueStore::defaultLocation());
     dk3::platform::XRandrModeSource displayModes;
+    dk3::presentation::DesktopLinkOpener links;
 
     dk3::main_dialog::MainDialogServices services;
     services.prompter = &prompter;
@@ -20,6 +23,10 @@ int main(int argc, char** argv) {
     services.displayModes = &displayModes;
     services.documentsFolder = dk3::platform::documentsFolder();
     services.tempFolder = dk3::platform::privateTempFolder(services.tempFolderError);
+    services.musicPlayers = [] {
+        return std::make_unique<dk3::presentation::MusicPlayback>();
+    };
+    services.linkOpener = &links;
 
     return app.run(
         [&] { return std::make_unique<dk3::main_dialog::MainSettingsDialog>(services); });

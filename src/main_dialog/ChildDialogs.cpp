@@ -2,19 +2,35 @@
 #include "cache_dialog/CacheSettingsDialog.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
+#include "platform/ResourceExtractor.h"
+#include "platform/TextCodec.h"
+#include "presentation/BannerWidget.h"
+#include "presentation/CreditsDialog.h"
 #include "ui/DialogTemplate.h"
 
+#include <QFrame>
 #include <QPushButton>
 
 // The banner and the buttons that open the child dialogs.
 
 namespace dk3::main_dialog {
+namespace {
+
+// Stands in when the program was given nowhere to open web links.
+class NoLinkOpener final : public presentation::LinkOpener {
+public:
+    void openLink(const QUrl& /*address*/) override {}
+};
+
+} // namespace
 
 void MainSettingsDialog::connectChildDialogButtons() {
     connect(ui::controlAs<QPushButton>(*this, id::kCacheSettings), &QPushButton::clicked, this,
             &MainSettingsDialog::openCacheSettings);
     connect(ui::controlAs<QPushButton>(*this, id::kOtherSettings), &QPushButton::clicked, this,
             &MainSettingsDialog::openOtherSettings);
+    connect(ui::controlAs<QPushButton>(*this, id::kCredits), &QPushButton::clicked, this,
+            &MainSettingsDialog::openCredits);
 }
 
 void MainSettingsDialog::openCacheSettings() {
@@ -33,10 +49,41 @@ void MainSettingsDialog::openOtherSettings() {
     dialog.exec();
 }
 
-void MainSettingsDialog::openCredits() {}
+void MainSettingsDialog::openCredits() {
+    NoLinkOpener nowhere;
+    presentation::LinkOpener& links = services_.linkOpener ? *services_.linkOpener : nowhere;
+    presentation::CreditsDialog credits(languageName_, catalogue_, tempFolder_,
+                                        services_.musicPlayers, links, this);
+    credits.exec();
+}
 
-void MainSettingsDialog::setUpBanner() {}
+void MainSettingsDialog::setUpBanner() {
+    // Without its picture the banner still sways, with a plain front face.
+    const auto extracted = platform::extractResourceToTemp(QStringLiteral(":/dk3/vorlix_logo.jpg"),
+                                                           "vorlix_logo.jpg", tempFolder_);
+    if (extracted.path)
+        bannerTexturePath_ = *extracted.path;
 
-void MainSettingsDialog::startBannerTimer() {}
+    // The banner fills the inside of control 1086's sunken edge. It is decoration only: clicks
+    // and the keyboard focus stay with the dialog's controls.
+    auto* area = ui::controlAs<QFrame>(*this, id::kBanner);
+    banner_ = new presentation::BannerWidget(
+        bannerTexturePath_.empty() ? QString() : platform::pathToQString(bannerTexturePath_), area);
+    banner_->setGeometry(area->contentsRect());
+    banner_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    banner_->setFocusPolicy(Qt::NoFocus);
+    banner_->show();
+}
+
+void MainSettingsDialog::startBannerTimer() {
+    if (banner_)
+        banner_->start();
+}
+
+void MainSettingsDialog::releaseBanner() {
+    // The widget's own destructor stops its frame timer.
+    delete banner_;
+    banner_ = nullptr;
+}
 
 } // namespace dk3::main_dialog

@@ -57,6 +57,7 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
 
 MainSettingsDialog::~MainSettingsDialog() {
     delete tooltipControl_;
+    releaseBanner(); // before its picture file goes
     deleteTemporaryFiles();
 }
 

@@ -8,6 +8,7 @@
 #include "app/QualityWord.h"
 #include "app/TranslationCatalogue.h"
 #include "app/TuningApp.h"
+#include "presentation/MusicPlayback.h"
 #include "ui/FieldExchange.h"
 
 #include <QDialog>
@@ -28,6 +29,11 @@ class KeyValueStore;
 class SingleInstance;
 } // namespace dk3::platform
 
+namespace dk3::presentation {
+class BannerWidget;
+class LinkOpener;
+} // namespace dk3::presentation
+
 namespace dk3::ui {
 class Prompter;
 class TooltipControl;
@@ -44,6 +50,10 @@ struct MainDialogServices {
     // The private temporary folder, or nothing and why there is none.
     std::optional<std::filesystem::path> tempFolder;
     std::string tempFolderError;
+    // A player for each opening of the credits; none, or an empty factory, means silence.
+    presentation::MusicPlayerFactory musicPlayers;
+    // Where the credits' web links are opened; without one they lead nowhere.
+    presentation::LinkOpener* linkOpener = nullptr;
 };
 
 class MainSettingsDialog : public QDialog, public app::ModalMainWindow {
@@ -112,6 +122,7 @@ private:
     void setUpBanner();
     void fillResolutionList();
     void startBannerTimer();
+    void releaseBanner();
     void deleteTemporaryFiles();
 
     MainDialogServices services_;
@@ -119,6 +130,7 @@ private:
     bool duplicateInstance_ = false;
     std::filesystem::path tempFolder_;
     std::filesystem::path bannerTexturePath_;
+    presentation::BannerWidget* banner_ = nullptr;
     std::unique_ptr<platform::SingleInstance> singleInstance_;
     app::GamePaths paths_;
     app::TranslationCatalogue catalogue_;

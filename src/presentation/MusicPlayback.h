@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QAudioOutput;
@@ -24,6 +25,9 @@ public:
     // Stops at once and lets go of everything that playing needed.
     virtual void stop() = 0;
 };
+
+// Makes a fresh player for each use; may give none, and the caller then stays silent.
+using MusicPlayerFactory = std::function<std::unique_ptr<MusicPlayer>()>;
 
 class MusicPlayback final : public QObject, public MusicPlayer {
     Q_OBJECT

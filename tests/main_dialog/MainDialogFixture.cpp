@@ -23,6 +23,8 @@ main_dialog::MainDialogServices MainDialogFixture::services() {
     result.displayModes = &modes;
     result.documentsFolder = documents;
     result.tempFolder = temp;
+    result.musicPlayers = fakeMusicPlayers(music);
+    result.linkOpener = &links;
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include "main_dialog/MainSettingsDialog.h"
 #include "platform/DisplayModes.h"
 #include "platform/KeyValueStore.h"
+#include "support/FakeMusicAndLinks.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "ui/DialogTemplate.h"
@@ -37,12 +38,15 @@ struct MainDialogFixture : ::testing::Test {
     platform::KeyValueStore store{dir / "config/registry.ini"};
     ScriptedPrompter prompter;
     FakeDisplayModes modes;
+    MusicLog music;
+    RecordingLinkOpener links;
 
     MainDialogFixture();
 
     std::filesystem::path engineIni() const { return game / "Ini/dk3e.ini"; }
     std::filesystem::path userOptions() const { return documents / "draskel3/UserOptions.ini"; }
     std::filesystem::path translationFile() const { return temp / "vorlix_translation.ini"; }
+    std::filesystem::path bannerPicture() const { return temp / "vorlix_logo.jpg"; }
 
     main_dialog::MainDialogServices services();
     void storeLanguage(const std::string& language);

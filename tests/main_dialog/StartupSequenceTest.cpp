@@ -82,10 +82,12 @@ TEST_F(StartupSequence, SecondCopyIsTurnedAwayAndLeavesTheSharedFilesAlone) {
         EXPECT_TRUE(second.isDuplicateInstance());
     }
     EXPECT_TRUE(fs::exists(translationFile()));
+    EXPECT_TRUE(fs::exists(bannerPicture()));
     EXPECT_EQ(first->text("TEXT_RISK"), QStringLiteral("Use of this tool is at your own risk!"));
 
     first.reset(); // the first copy cleans up after itself
     EXPECT_FALSE(fs::exists(translationFile()));
+    EXPECT_FALSE(fs::exists(bannerPicture()));
 }
 
 TEST_F(StartupSequence, UnusableTemporaryFolderIsReportedAndEndsTheProgram) {
