@@ -79,14 +79,16 @@ emblem 75 75 55 2
     -fill "$amber" -annotate +155+107 'Tuning Utility' \
     -alpha off -strip -sampling-factor 2x2 -quality 90 "$out/vorlix_logo.jpg"
 
-# Large credits picture: 480 x 322, 24-bit BMP without alpha.
+# Large credits picture: 480 x 322, 24-bit BMP without alpha. The credits dialog shows it at its
+# own size in a box that, with our dialog font, is about 275 pixels high, so everything that
+# matters stays in the upper part and the rest is background.
 background 480 322
-emblem 240 118 95 3
+emblem 240 95 78 3
 "$convert" "${background[@]}" "${emblem[@]}" \
-    -stroke "$light" -strokewidth 1 -draw "line 30,236 450,236" -draw "line 80,241 400,241" \
+    -stroke "$light" -strokewidth 1 -draw "line 30,186 450,186" -draw "line 80,191 400,191" \
     -stroke none -font "$bold" -pointsize 34 -gravity north \
-    -fill '#00000099' -annotate +2+255 'Draskel 3 Tuning Utility' \
-    -fill "$light" -annotate +0+253 'Draskel 3 Tuning Utility' \
+    -fill '#00000099' -annotate +2+205 'Draskel 3 Tuning Utility' \
+    -fill "$light" -annotate +0+203 'Draskel 3 Tuning Utility' \
     -alpha off -type TrueColor "BMP3:$out/credits_large.bmp"
 
 # Small credits picture: 78 x 78, 24-bit BMP without alpha.

@@ -38,10 +38,11 @@ GENERAL = [
 
 # Credits values shared by every language. They name no real person or site: the addresses use
 # the reserved example domains. The credits dialog opens COMMUNITY_SITE_DE when the language is
-# deutsch and COMMUNITY_SITE_EN otherwise, so TEXT_LINK shows the address that is opened.
-COMMUNITY_SITE_DE = "https://www.example.org/de/"
-COMMUNITY_SITE_EN = "https://www.example.org/en/"
-AUTHOR_SITE = "https://www.example.com/vorlix/"
+# deutsch and COMMUNITY_SITE_EN otherwise, so TEXT_LINK shows the address that is opened. The
+# link buttons are narrow, so they show the addresses without the scheme and the final slash.
+COMMUNITY_SITE_DE = "www.example.org/de"
+COMMUNITY_SITE_EN = "www.example.org/en"
+AUTHOR_SITE = "www.example.com/vorlix"
 CONTACT = "vorlix@example.net"
 NAME_ENGLISH = "Tobias Quellmark"
 NAME_ITALIAN = "Marta Venerucci"
