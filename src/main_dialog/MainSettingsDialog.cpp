@@ -154,6 +154,7 @@ void MainSettingsDialog::reloadTexts() {
             catalogue_.setFile(paths_.translationPath);
         }
     }
+    loadTextsOfLanguage();
     exchange_.membersToFields();
     loadSettings();
 }
