@@ -7,9 +7,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -196,17 +198,35 @@ constexpr std::array kTips = {
     Tip{c::kCredits, "TOOLTIP_CREDITS"},
 };
 
+// A few translations are a little wider than their labels (the Italian "Campo visivo NPC's,
+// animali, ecc.:" by six pixels). Their letters are moved closer together, by at most half a
+// pixel each, rather than the end of the caption being cut off.
+void fitOnOneLine(QLabel* label, const QFont& dialogFont) {
+    QFont font = dialogFont;
+    const QString text = label->text();
+    const int overflow =
+        QFontMetrics(dialogFont).horizontalAdvance(text) - label->contentsRect().width();
+    if (overflow > 0 && !label->wordWrap() && text.size() > 1) {
+        const double tighter = std::min(0.5, (overflow + 1.0) / static_cast<double>(text.size()));
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -tighter);
+    }
+    if (label->font() != font)
+        label->setFont(font);
+}
+
 // The catalogue's captions carry no keyboard mnemonics, and a caption may well hold an '&'
 // ("Load & save"): buttons and group boxes would take it for one, so it is doubled there.
 void setCaption(QWidget* control, const QString& text) {
     QString literal = text;
     literal.replace(u'&', QStringLiteral("&&"));
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         button->setText(literal);
-    else if (auto* group = qobject_cast<QGroupBox*>(control))
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
         group->setTitle(literal);
-    else if (auto* label = qobject_cast<QLabel*>(control))
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(text); // plain text without a buddy: '&' shows as it is
+        fitOnOneLine(label, control->parentWidget()->font());
+    }
 }
 
 } // namespace

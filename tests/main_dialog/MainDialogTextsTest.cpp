@@ -86,6 +86,14 @@ TEST_F(MainDialogTexts, CaptionsListsAndTooltipsComeFromTheLanguagesSection) {
         EXPECT_EQ(tip(*dialog, id::kMaxRagdolls),
                   tipWithDefault(language, "TOOLTIP_MAXRAGDOLLS", QStringLiteral("999")));
         EXPECT_EQ(tip(*dialog, id::kLanguage), tipWithDefault(language, "TOOLTIP_LANGUAGE", {}));
+        // No caption is cut off: one a little too wide for its label is set tighter.
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (label->windowType() != Qt::ToolTip) {
+                EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                          label->contentsRect().width())
+                    << label->objectName().toStdString();
+            }
+        }
         for (const int button : kButtons) {
             if (language == "english")
                 EXPECT_EQ(tip(*dialog, button), QString()) << button << " shows nothing";
