@@ -54,22 +54,6 @@ TEST_F(SettingsLoad, EmptyOrMissingFilesShowTheDefaultOfEverySetting) {
     }
 }
 
-TEST_F(SettingsLoad, DemoFilesShowTheirValues) {
-    auto dialog = startDialog("english");
-    EXPECT_EQ(shown(*dialog, id::kPreset), QStringLiteral("custom"));
-    EXPECT_EQ(shown(*dialog, id::kObjectDetails), QStringLiteral("high"));
-    EXPECT_EQ(shown(*dialog, id::kShaderQuality), QStringLiteral("2.0"));
-    EXPECT_EQ(shown(*dialog, id::kTextureFilter), QStringLiteral("anisotropic 4x"));
-    EXPECT_EQ(shown(*dialog, id::kPostProcessing), QStringLiteral("bloom effect"));
-    EXPECT_EQ(shown(*dialog, id::kVegetationDetails), QStringLiteral("medium"));
-    EXPECT_EQ(shown(*dialog, id::kStaticShadows), QStringLiteral("disabled"));
-    EXPECT_EQ(shown(*dialog, id::kDetailedShadows), QStringLiteral("enabled"));
-    EXPECT_EQ(shown(*dialog, id::kMeshQuality), QStringLiteral("high"));
-    EXPECT_EQ(edit(*dialog, id::kVegetationViewRange)->text(), QStringLiteral("2500"));
-    EXPECT_EQ(edit(*dialog, id::kMaxRagdolls)->text(), QStringLiteral("20"));
-    EXPECT_EQ(edit(*dialog, id::kRoiViewRange)->text(), QStringLiteral("3000"));
-}
-
 TEST_F(SettingsLoad, StoredWordsInEveryFormTheGameAndOlderToolsLeave) {
     auto dialog = startDialog("english");
     const auto reload = [&] {

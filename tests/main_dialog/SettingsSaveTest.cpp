@@ -188,18 +188,5 @@ TEST_F(SettingsSave, FilesThatCannotBeWrittenAreEachNamedOnceAndNothingIsConfirm
     EXPECT_GT(engineAt, userAt) << text.toStdString();
 }
 
-TEST_F(SettingsSave, MissingUserOptionsFileIsCreatedWithItsSections) {
-    fs::remove(userOptions());
-    auto dialog = startDialog("english");
-    dialog->saveSettings();
-    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Settings saved!")});
-    EXPECT_EQ(user("Options.Details", "Performance"), "low");
-    EXPECT_EQ(custom("ShaderQuality"), "1_4");
-    EXPECT_EQ(custom("PostProcessing"), "0");
-    EXPECT_EQ(user("Options.Video", "Resolution.Width"), "1024");
-    const std::string file = *readFile(userOptions());
-    EXPECT_TRUE(file.starts_with("[Options.Video]\r\nResolution.Width=1024\r\n")) << file;
-}
-
 } // namespace
 } // namespace dk3::test
