@@ -155,6 +155,7 @@ void MainSettingsDialog::reloadTexts() {
             catalogue_.setFile(paths_.translationPath);
         }
     }
+    loadTextsOfLanguage();
     exchange_.membersToFields();
     loadSettings();
 }

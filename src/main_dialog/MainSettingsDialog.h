@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 
 class QComboBox;
 
@@ -40,6 +41,8 @@ class TooltipControl;
 } // namespace dk3::ui
 
 namespace dk3::main_dialog {
+
+struct SettingRow;
 
 // What the main dialog takes from its surroundings; tests pass fakes and scratch folders.
 struct MainDialogServices {
@@ -121,6 +124,11 @@ private:
 
     void setUpBanner();
     void fillResolutionList();
+    void selectStoredResolution();
+    void loadTextsOfLanguage();
+    void loadRow(const SettingRow& row);
+    [[nodiscard]] std::error_code saveRow(const SettingRow& row);
+    QComboBox* comboBox(int id) const;
     void startBannerTimer();
     void releaseBanner();
     void deleteTemporaryFiles();
@@ -148,6 +156,9 @@ private:
     std::int32_t storedWidth_ = 0;
     QString aspectRatioText_;
     ui::FieldExchange exchange_;
+    // The display-mode source offered nothing, so the resolution list shows the screen's own mode
+    // and takes in the stored resolution as well.
+    bool resolutionListIsFallback_ = false;
 
     QComboBox* languageCombo_ = nullptr;
 };
