@@ -24,6 +24,10 @@
 
 class QComboBox;
 
+namespace dk3::profile {
+class WriteBatch;
+} // namespace dk3::profile
+
 namespace dk3::platform {
 class DisplayModeSource;
 class KeyValueStore;
@@ -127,7 +131,7 @@ private:
     void selectStoredResolution();
     void loadTextsOfLanguage();
     void loadRow(const SettingRow& row);
-    [[nodiscard]] std::error_code saveRow(const SettingRow& row);
+    void saveRow(const SettingRow& row, profile::WriteBatch& batch);
     QComboBox* comboBox(int id) const;
     void startBannerTimer();
     void releaseBanner();

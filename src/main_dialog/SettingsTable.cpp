@@ -204,19 +204,13 @@ void MainSettingsDialog::saveSettings() {
     // and the save goes on with that.
     (void)exchange_.fieldsToMembers(prompter(), this);
 
-    // Every key is written even when one write fails, so a read-only user options file does not
-    // cost the engine file its changes; each file that failed is named once.
-    std::vector<std::pair<fs::path, std::error_code>> failures;
-    for (const SettingRow& row : settingsTable()) {
-        const std::error_code error = saveRow(row);
-        if (!error)
-            continue;
-        const fs::path& file =
-            row.file == SettingsFile::UserOptions ? paths_.userOptionsPath : paths_.engineIniPath;
-        if (std::none_of(failures.begin(), failures.end(),
-                         [&](const auto& failure) { return failure.first == file; }))
-            failures.emplace_back(file, error);
-    }
+    // Each file takes all of its keys in one write, so it holds either the whole save or its old
+    // content; a read-only user options file does not cost the engine file its changes, and each
+    // file that failed is named.
+    profile::WriteBatch batch;
+    for (const SettingRow& row : settingsTable())
+        saveRow(row, batch);
+    const auto failures = batch.commit();
 
     if (failures.empty()) {
         prompter().showMessage(this, QString(), message("MESSAGE_SETTINGSSAVED"));
@@ -230,11 +224,11 @@ void MainSettingsDialog::saveSettings() {
     prompter().showMessage(this, QString(), text, ui::MessageIcon::Error);
 }
 
-std::error_code MainSettingsDialog::saveRow(const SettingRow& row) {
+void MainSettingsDialog::saveRow(const SettingRow& row, profile::WriteBatch& batch) {
     const fs::path& file =
         row.file == SettingsFile::UserOptions ? paths_.userOptionsPath : paths_.engineIniPath;
     const auto write = [&](std::string_view value) {
-        return profile::writeText(file, row.section, row.key, value);
+        batch.add(file, row.section, row.key, value);
     };
     QComboBox* combo = comboBox(row.control);
 
@@ -244,17 +238,12 @@ std::error_code MainSettingsDialog::saveRow(const SettingRow& row) {
             ui::selectIndex(combo, 0);
         // Only an empty list leaves no text; writing empty texts would lose the stored resolution.
         if (combo->currentText().isEmpty())
-            return {};
+            return;
         const ModeTextParts parts = splitModeText(shownBytes(combo));
-        std::error_code first;
-        for (const auto& [key, value] : {std::pair{kResolutionWidthKey, &parts.width},
-                                         {kResolutionHeightKey, &parts.height},
-                                         {kResolutionRateKey, &parts.refreshRate}}) {
-            const std::error_code error = profile::writeText(file, row.section, key, *value);
-            if (!first)
-                first = error;
-        }
-        return first;
+        batch.add(file, row.section, kResolutionWidthKey, parts.width);
+        batch.add(file, row.section, kResolutionHeightKey, parts.height);
+        batch.add(file, row.section, kResolutionRateKey, parts.refreshRate);
+        return;
     }
     case F::PresetWord: {
         std::string word = words_.iniWordForText(shownBytes(combo));
@@ -286,7 +275,6 @@ std::error_code MainSettingsDialog::saveRow(const SettingRow& row) {
     case F::VegetationSwitch:
         return write(combo->currentIndex() == 0 ? "false" : "true");
     }
-    return {};
 }
 
 void MainSettingsDialog::applyPreset() {}

@@ -2,6 +2,8 @@
 
 #include "platform/FileIO.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace dk3::profile {
@@ -346,31 +348,66 @@ std::int32_t readInt(const std::filesystem::path& file, std::string_view section
 
 std::error_code writeText(const std::filesystem::path& file, std::string_view section,
                           std::string_view key, std::string_view value) {
-    section = trim(section);
-    key = trim(key);
-    value = trimStart(value);
-    if (!storable(section) || !storableKey(key) || !storable(value))
-        return std::make_error_code(std::errc::invalid_argument);
+    const ProfileWrite write{std::string(section), std::string(key), std::string(value)};
+    return writeTexts(file, std::span(&write, 1));
+}
+
+std::error_code writeTexts(const std::filesystem::path& file,
+                           std::span<const ProfileWrite> writes) {
+    for (const ProfileWrite& write : writes)
+        if (!storable(trim(write.section)) || !storableKey(trim(write.key)) ||
+            !storable(trimStart(write.value)))
+            return std::make_error_code(std::errc::invalid_argument);
 
     std::error_code error;
-    const auto content = platform::readWholeFile(file, error);
-    if (!content) {
-        // Only a file that is not there may be created; one we cannot read (or that is far too
-        // large to be a settings file) must not be replaced by a file holding one key.
-        if (error != std::errc::no_such_file_or_directory)
-            return error;
-        std::string fresh;
-        fresh.append("[").append(section).append("]\r\n");
-        fresh.append(key).append("=").append(value).append("\r\n");
-        return platform::writeFileAtomically(file, fresh);
-    }
+    std::optional<std::string> content = platform::readWholeFile(file, error);
+    // Only a file that is not there may be created; one we cannot read (or that is far too large
+    // to be a settings file) must not be replaced by a file holding a few keys.
+    if (!content && error != std::errc::no_such_file_or_directory)
+        return error;
 
-    const Location where = locate(*content, section, key);
-    // The same value again leaves the file alone: not even its time stamp changes.
-    if (where.keyLine && where.key.value && *where.key.value == value)
+    bool changed = false;
+    for (const ProfileWrite& write : writes) {
+        const std::string_view section = trim(write.section);
+        const std::string_view key = trim(write.key);
+        const std::string_view value = trimStart(write.value);
+        if (!content) {
+            content.emplace();
+            content->append("[").append(section).append("]\r\n");
+            content->append(key).append("=").append(value).append("\r\n");
+            changed = true;
+            continue;
+        }
+        const Location where = locate(*content, section, key);
+        // The same value again changes nothing: a file that ends as it was is not even rewritten.
+        if (where.keyLine && where.key.value && *where.key.value == value)
+            continue;
+        content = contentWithValue(*content, where, section, key, value);
+        changed = true;
+    }
+    if (!changed)
         return {};
-    return platform::writeFileAtomically(file,
-                                         contentWithValue(*content, where, section, key, value));
+    return platform::writeFileAtomically(file, *content);
+}
+
+void WriteBatch::add(const std::filesystem::path& file, std::string_view section,
+                     std::string_view key, std::string_view value) {
+    auto it = std::find_if(files_.begin(), files_.end(),
+                           [&](const auto& entry) { return entry.first == file; });
+    if (it == files_.end()) {
+        files_.emplace_back(file, std::vector<ProfileWrite>{});
+        it = std::prev(files_.end());
+    }
+    it->second.push_back({std::string(section), std::string(key), std::string(value)});
+}
+
+std::vector<std::pair<std::filesystem::path, std::error_code>> WriteBatch::commit() {
+    std::vector<std::pair<std::filesystem::path, std::error_code>> failures;
+    for (const auto& [file, writes] : files_)
+        if (const auto error = writeTexts(file, writes))
+            failures.emplace_back(file, error);
+    files_.clear();
+    return failures;
 }
 
 } // namespace dk3::profile

@@ -10,9 +10,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace dk3::profile {
 
@@ -44,5 +47,32 @@ std::int32_t readInt(const std::filesystem::path& file, std::string_view section
 // or NUL byte, a key holding "=", and a key that would read as a section header ("[x]").
 [[nodiscard]] std::error_code writeText(const std::filesystem::path& file, std::string_view section,
                                         std::string_view key, std::string_view value);
+
+struct ProfileWrite {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Several writes into one file as one step. The file ends exactly as the same writeText calls in
+// this order would leave it, but it is read once and written once, atomically: either every
+// write lands or none does. A file that would end as it was is not rewritten.
+[[nodiscard]] std::error_code writeTexts(const std::filesystem::path& file,
+                                         std::span<const ProfileWrite> writes);
+
+// Collects the writes of one save across files and writes each file once, in the order the files
+// were first named. Writes into different files do not depend on each other, so the result is
+// that of writing every key on its own, with one durable write per file instead of one per key.
+class WriteBatch {
+public:
+    void add(const std::filesystem::path& file, std::string_view section, std::string_view key,
+             std::string_view value);
+    // Writes every file; returns the files that could not be written, with the reason. A file
+    // that failed keeps its old content whole.
+    std::vector<std::pair<std::filesystem::path, std::error_code>> commit();
+
+private:
+    std::vector<std::pair<std::filesystem::path, std::vector<ProfileWrite>>> files_;
+};
 
 } // namespace dk3::profile

@@ -397,3 +397,50 @@ TEST_F(ProfileFile, DamagedFilesNeitherCrashNorLoseBytes) {
 
 } // namespace
 } // namespace dk3::profile
+
+namespace dk3::profile {
+namespace {
+
+TEST(ProfileFileBatch, LeavesFilesExactlyAsSingleWritesWouldAndWritesAllOrNothing) {
+    test::TempDir dir;
+    const std::vector<ProfileWrite> writes = {
+        {"Engine.Setup", "VegetationAdmin.Quality", "high"}, // existing key
+        {"Engine.Setup", "New.Key", "1"},                    // new key in a section
+        {"Options.Custom", "DistanceLow", "2"},              // new section
+        {"engine.setup", "new.key", "2"},                    // the same key again, other case
+        {"Engine.Setup", "Render.DOFEnd", "8000.0"},         // unchanged value
+    };
+    const std::string original = "; engine\r\n[Engine.Setup]\r\nVegetationAdmin.Quality=low\r\n"
+                                 "Render.DOFEnd=8000.0\r\n\r\n[Camera]\nfMaxDistToPlayer=500.0";
+    for (const bool fileExists : {true, false}) {
+        const auto single = dir / (fileExists ? "single.ini" : "single-new.ini");
+        const auto batch = dir / (fileExists ? "batch.ini" : "batch-new.ini");
+        if (fileExists) {
+            test::writeFile(single, original);
+            test::writeFile(batch, original);
+        }
+        for (const auto& write : writes)
+            ASSERT_FALSE(writeText(single, write.section, write.key, write.value));
+        ASSERT_FALSE(writeTexts(batch, writes));
+        EXPECT_EQ(test::readFile(batch), test::readFile(single));
+    }
+
+    const auto file = dir.write("keep.ini", original);
+    const std::vector<ProfileWrite> refused = {{"Engine.Setup", "A", "1"},
+                                               {"Engine.Setup", "B", "line\nbreak"}};
+    EXPECT_EQ(writeTexts(file, refused), std::errc::invalid_argument);
+    EXPECT_EQ(test::readFile(file), original);
+
+    WriteBatch save;
+    save.add(file, "Camera", "fMaxDistToPlayer", "750.0");
+    save.add(dir / "missing/folder.ini", "A", "b", "c");
+    save.add(file, "Game", "TestMode", "false");
+    const auto failures = save.commit();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].first, dir / "missing/folder.ini");
+    EXPECT_EQ(readText(file, "Camera", "fMaxDistToPlayer", ""), "750.0");
+    EXPECT_EQ(readText(file, "Game", "TestMode", ""), "false");
+}
+
+} // namespace
+} // namespace dk3::profile
