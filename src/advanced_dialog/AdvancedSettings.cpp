@@ -184,7 +184,7 @@ AdvancedValues restoredAdvancedSettings() {
 
 std::vector<SettingWriteFailure> saveAdvancedSettings(const app::GamePaths& paths,
                                                       const AdvancedValues& values) {
-    std::vector<SettingWriteFailure> failures;
+    profile::WriteBatch batch;
     for (const AdvancedSetting& setting : kSettings) {
         if (setting.file == SettingFile::Shader)
             continue;
@@ -194,10 +194,11 @@ std::vector<SettingWriteFailure> saveAdvancedSettings(const app::GamePaths& path
                            return storedText(setting.form, static_cast<double>(values.*member));
                        }},
             setting.member);
-        const auto file = fileOf(setting, paths);
-        if (const auto error = profile::writeText(file, setting.section, setting.key, text))
-            failures.push_back({file, setting.section, setting.key, error});
+        batch.add(fileOf(setting, paths), setting.section, setting.key, text);
     }
+    std::vector<SettingWriteFailure> failures;
+    for (const auto& [file, error] : batch.commit())
+        failures.push_back({file, error});
     return failures;
 }
 

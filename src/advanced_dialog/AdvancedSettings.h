@@ -92,13 +92,13 @@ AdvancedValues restoredAdvancedSettings();
 
 struct SettingWriteFailure {
     std::filesystem::path file;
-    std::string section, key;
     std::error_code error;
 };
 
-// Writes every INI value of the table, in table order, each as one key of its file (a missing
-// file or section is created). A write that fails does not stop the others; the failures are
-// returned in the order they happened. The shader is not touched.
+// Writes every INI value of the table, in table order (a missing file or section is created).
+// Each file takes its keys in one atomic write, so it holds all of them or its old content; a
+// file that fails does not stop the other. Returns the files that failed. The shader is not
+// touched.
 std::vector<SettingWriteFailure> saveAdvancedSettings(const app::GamePaths& paths,
                                                       const AdvancedValues& values);
 

@@ -317,22 +317,20 @@ void CacheSettingsDialog::restoreDefaults() {
 
 bool CacheSettingsDialog::save() {
     fieldsToModel();
-    const auto write = [this](const BudgetSetting& setting, const std::string& text) {
-        return profile::writeText(engineIniPath_, setting.section, setting.key, text);
-    };
-    std::error_code error;
+    std::vector<profile::ProfileWrite> writes;
     for (const CacheColumn column : kAllColumns) {
         for (const CacheCategory category : kWriteOrder) {
-            if (!error)
-                error = write(settingOf(column, category), budgets_.budgetText(column, category));
+            const BudgetSetting& setting = settingOf(column, category);
+            writes.push_back({std::string(setting.section), std::string(setting.key),
+                              budgets_.budgetText(column, category)});
         }
     }
-    if (!error)
-        error = write(kTextureHighSetting, budgets_.textureHighText());
+    writes.push_back({std::string(kTextureHighSetting.section),
+                      std::string(kTextureHighSetting.key), budgets_.textureHighText()});
 
-    if (error) {
-        // The first failed write stops the save: the same reason would refuse the rest, and the
-        // dialog stays open with the user's values so that nothing typed is lost.
+    // All 29 keys land in one atomic write or none does; when none does, the dialog stays open
+    // with the user's values so that nothing typed is lost.
+    if (const std::error_code error = profile::writeTexts(engineIniPath_, writes)) {
         prompter_.showMessage(
             this, QString(),
             QStringLiteral("Die Cache-Einstellungen konnten nicht gespeichert werden.\n"
