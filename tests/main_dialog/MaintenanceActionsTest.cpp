@@ -71,6 +71,8 @@ TEST_F(MaintenanceActions, BackupRestoresAllThreeFilesByteForByte) {
     writeFile(engineIni(), "[Engine.Setup]\r\nVegetationAdmin.Quality=high\r\n");
     writeFile(userOptions(), "");
     writeFile(shader(), "changed");
+    dialog->loadSettings();
+    ASSERT_EQ(combo(*dialog, id::kVegetationDetails)->currentIndex(), 2);
 
     prompter.answerYes();
     prompter.answerFile(platform::pathToQString(dir / "mine.dkb"));
@@ -78,6 +80,7 @@ TEST_F(MaintenanceActions, BackupRestoresAllThreeFilesByteForByte) {
     EXPECT_EQ(readFile(engineIni()), engineBefore);
     EXPECT_EQ(readFile(userOptions()), optionsBefore);
     EXPECT_EQ(readFile(shader()), shaderBefore);
+    EXPECT_EQ(combo(*dialog, id::kVegetationDetails)->currentIndex(), 1); // the demo's "med" again
     EXPECT_EQ(prompter.messageTexts().back(),
               QStringLiteral("Current data will be overwritten!\n\nContinue?"));
 }
