@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
+#include "ui/ControlText.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
@@ -42,15 +43,6 @@ constexpr std::array kExchangeOrder = {
     id::kFpsMin,           id::kPrefetchCellSize,    id::kMaxCameraDistance, id::kDofEnd,
     id::kDofStart,         id::kBloomStrength,
 };
-
-void setControlText(QWidget* control, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(control))
-        label->setText(text);
-    else if (auto* group = qobject_cast<QGroupBox*>(control))
-        group->setTitle(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(control))
-        button->setText(text);
-}
 
 QString fromLocalBytes(const std::string& text) {
     // Messages about files carry their paths, which are bytes in the locale's encoding.
@@ -92,24 +84,6 @@ public:
         return arrowOnTheRight ? rect.adjusted(0, 0, spare, 0) : rect.adjusted(-spare, 0, 0, 0);
     }
 };
-
-// A one-line label whose translation is a little wider than its place (the Italian bloom label,
-// by two pixels) gets its letters set closer instead of losing its last characters.
-void fitOneLineLabel(QLabel* label) {
-    if (label->wordWrap() || label->text().isEmpty())
-        return;
-    const int room = label->contentsRect().width() - 2 * label->margin();
-    QFont font = label->font();
-    bool changed = false;
-    for (int spacing = 99; spacing >= 85; --spacing) {
-        if (QFontMetrics(font).horizontalAdvance(label->text()) <= room)
-            break;
-        font.setLetterSpacing(QFont::PercentageSpacing, spacing);
-        changed = true;
-    }
-    if (changed)
-        label->setFont(font);
-}
 
 } // namespace
 
@@ -179,12 +153,8 @@ void OtherSettingsDialog::setTexts() {
     ui::appendItem(testMode_, enabled);
     ui::appendItem(playerMemory_, enabled);
 
-    for (const ControlText& text : otherSettingsCaptions()) {
-        QWidget* control = ui::controlById(*this, text.control);
-        setControlText(control, caption(text.key));
-        if (auto* label = qobject_cast<QLabel*>(control))
-            fitOneLineLabel(label);
-    }
+    for (const ControlText& text : otherSettingsCaptions())
+        ui::setCaption(ui::controlById(*this, text.control), caption(text.key));
 
     tooltips_ = new ui::TooltipControl(this);
     const std::string disabledBytes =

@@ -7,6 +7,7 @@
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
+#include "ui/ControlText.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
@@ -195,14 +196,8 @@ CacheSettingsDialog::~CacheSettingsDialog() = default;
 
 void CacheSettingsDialog::setCaptions() {
     const auto setCaption = [this](int id, const char* key) {
-        QWidget* control = ui::controlById(*this, id);
-        const QString text = catalogue_.caption(languageName_, key, kTextBuffer);
-        if (auto* group = qobject_cast<QGroupBox*>(control))
-            group->setTitle(text);
-        else if (auto* button = qobject_cast<QPushButton*>(control))
-            button->setText(text);
-        else if (auto* label = qobject_cast<QLabel*>(control))
-            label->setText(text);
+        ui::setCaption(ui::controlById(*this, id),
+                       catalogue_.caption(languageName_, key, kTextBuffer));
     };
     setCaption(id::kTitle, "TEXT_TITLECACHESETTINGS");
     setCaption(id::kWarning, "TEXT_WARNING");

@@ -3,6 +3,7 @@
 #include "main_dialog/MainSettingsDialog.h"
 #include "platform/TextCodec.h"
 #include "ui/ComboHelpers.h"
+#include "ui/ControlText.h"
 #include "ui/TooltipControl.h"
 
 #include <QAbstractButton>
@@ -198,37 +199,6 @@ constexpr std::array kTips = {
     Tip{c::kCredits, "TOOLTIP_CREDITS"},
 };
 
-// A few translations are a little wider than their labels (the Italian "Campo visivo NPC's,
-// animali, ecc.:" by six pixels). Their letters are moved closer together, by at most half a
-// pixel each, rather than the end of the caption being cut off.
-void fitOnOneLine(QLabel* label, const QFont& dialogFont) {
-    QFont font = dialogFont;
-    const QString text = label->text();
-    const int overflow =
-        QFontMetrics(dialogFont).horizontalAdvance(text) - label->contentsRect().width();
-    if (overflow > 0 && !label->wordWrap() && text.size() > 1) {
-        const double tighter = std::min(0.5, (overflow + 1.0) / static_cast<double>(text.size()));
-        font.setLetterSpacing(QFont::AbsoluteSpacing, -tighter);
-    }
-    if (label->font() != font)
-        label->setFont(font);
-}
-
-// The catalogue's captions carry no keyboard mnemonics, and a caption may well hold an '&'
-// ("Load & save"): buttons and group boxes would take it for one, so it is doubled there.
-void setCaption(QWidget* control, const QString& text) {
-    QString literal = text;
-    literal.replace(u'&', QStringLiteral("&&"));
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        button->setText(literal);
-    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
-        group->setTitle(literal);
-    } else if (auto* label = qobject_cast<QLabel*>(control)) {
-        label->setText(text); // plain text without a buddy: '&' shows as it is
-        fitOnOneLine(label, control->parentWidget()->font());
-    }
-}
-
 } // namespace
 
 void MainSettingsDialog::loadTextsOfLanguage() {
@@ -250,8 +220,8 @@ void MainSettingsDialog::loadTextsOfLanguage() {
     }
 
     for (const Caption& caption : kCaptions)
-        setCaption(ui::controlById(*this, caption.control),
-                   platform::fromWindows1252(lookup(caption.key)));
+        ui::setCaption(ui::controlById(*this, caption.control),
+                       platform::fromWindows1252(lookup(caption.key)));
 
     delete tooltipControl_;
     tooltipControl_ = new ui::TooltipControl(this);

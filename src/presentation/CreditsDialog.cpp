@@ -3,6 +3,7 @@
 #include "platform/ResourceExtractor.h"
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
+#include "ui/ControlText.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -191,13 +192,9 @@ void CreditsDialog::startMusic() {
 
 void CreditsDialog::setTexts() {
     for (const TextBinding& binding : kTexts) {
-        const QString text =
-            catalogue_.caption(languageName_, binding.key, app::TranslationCatalogue::kShortBuffer);
-        QWidget* control = ui::controlById(*this, binding.control);
-        if (auto* label = qobject_cast<QLabel*>(control))
-            label->setText(text);
-        else if (auto* button = qobject_cast<QPushButton*>(control))
-            button->setText(text);
+        ui::setCaption(ui::controlById(*this, binding.control),
+                       catalogue_.caption(languageName_, binding.key,
+                                          app::TranslationCatalogue::kShortBuffer));
     }
 }
 
