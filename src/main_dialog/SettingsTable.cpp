@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-// The settings table of the main dialog: loading, saving, presets and defaults.
+// The settings table of the main dialog: loading and saving.
 
 namespace dk3::main_dialog {
 namespace {
@@ -118,6 +118,11 @@ std::span<const SettingRow> settingsTable() {
 
 void MainSettingsDialog::connectSettingsHandlers() {
     ui::onUserSelection(comboBox(id::kResolution), this, [this] { updateAspectRatio(); });
+    ui::onUserSelection(comboBox(id::kPreset), this, [this] { applyPreset(); });
+    for (const int control : presetDetailControls())
+        ui::onUserSelection(comboBox(control), this, [this] { switchToCustom(); });
+    connect(ui::controlAs<QPushButton>(*this, id::kRestoreDefaults), &QPushButton::clicked, this,
+            [this] { restoreDefaults(); });
     connect(ui::controlAs<QPushButton>(*this, id::kSave), &QPushButton::clicked, this,
             [this] { saveSettings(); });
 }
@@ -276,11 +281,5 @@ void MainSettingsDialog::saveRow(const SettingRow& row, profile::WriteBatch& bat
         return write(combo->currentIndex() == 0 ? "false" : "true");
     }
 }
-
-void MainSettingsDialog::applyPreset() {}
-
-void MainSettingsDialog::switchToCustom() {}
-
-void MainSettingsDialog::restoreDefaults() {}
 
 } // namespace dk3::main_dialog

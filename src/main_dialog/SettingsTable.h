@@ -64,4 +64,7 @@ inline constexpr std::string_view kResolutionRateKey = "Resolution.RefreshRate";
 // the derived switch and takes the resolution last, once every list and field is set.
 std::span<const SettingRow> settingsTable();
 
+// The lists whose change by the player makes the preset list show custom.
+std::span<const int> presetDetailControls();
+
 } // namespace dk3::main_dialog
