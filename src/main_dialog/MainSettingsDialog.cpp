@@ -6,6 +6,7 @@
 #include "platform/ResourceExtractor.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextCodec.h"
+#include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
@@ -17,6 +18,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,7 +42,14 @@ QString applicationName() {
 MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* parent)
     : QDialog(parent), services_(std::move(services)) {
     ui::buildFromTemplate(*this, mainDialogTemplate());
+    // A window of fixed size that can be minimized but not maximized. Without a parent it gets a
+    // task bar entry of its own, which matters since it is the program's only window.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
+    // Every control and every drop-down list exists by now; the tooltips keep their own colours.
+    ui::applyColourScheme(this, ui::kMainDialogText, ui::kMainDialogBackground);
     languageCombo_ = ui::controlAs<QComboBox>(*this, id::kLanguage);
 
     exchange_.bind(ui::controlAs<QLineEdit>(*this, id::kVegetationViewRange), vegetationViewRange_);
@@ -53,6 +62,8 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
     connectSettingsHandlers();
     connectMaintenanceButtons();
     connectChildDialogButtons();
+    connect(ui::controlAs<QPushButton>(*this, id::kExit), &QPushButton::clicked, this,
+            &MainSettingsDialog::accept);
 }
 
 MainSettingsDialog::~MainSettingsDialog() {
@@ -126,6 +137,14 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     onLanguageChanged();
     startBannerTimer();
     return outcome;
+}
+
+void MainSettingsDialog::accept() {
+    // Exit saves nothing; it only refuses to end while a field holds no number. Closing the
+    // window or Escape ends it through reject() in any state.
+    if (!exchange_.fieldsToMembers(prompter(), this))
+        return;
+    QDialog::accept();
 }
 
 QString MainSettingsDialog::text(std::string_view key) const {

@@ -89,6 +89,10 @@ public:
     const std::filesystem::path& tempFolder() const { return tempFolder_; }
     bool isDuplicateInstance() const { return duplicateInstance_; }
 
+    // Exit and Enter: takes the fields into the members and ends the dialog, unless a field holds
+    // no number. Nothing is saved.
+    void accept() override;
+
     // A caption of the current language, and a message with its '|' turned into line breaks.
     QString text(std::string_view key) const;
     QString message(std::string_view key) const;

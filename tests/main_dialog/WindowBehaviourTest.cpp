@@ -1,0 +1,87 @@
+#include "MainDialogFixture.h"
+#include "MainSettingsTestSupport.h"
+#include "ui/ColourScheme.h"
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace dk3::test {
+namespace {
+namespace id = main_dialog::id;
+
+using WindowBehaviour = MainDialogFixture;
+
+TEST_F(WindowBehaviour, ExitRefusesAFieldWithoutANumberWhileEscapeAndCloseEndAnyway) {
+    const auto userBefore = readFile(userOptions());
+    const auto engineBefore = readFile(engineIni());
+    auto dialog = startDialog("english");
+    auto* exit = control<QPushButton>(*dialog, id::kExit);
+    QLineEdit* ragdolls = edit(*dialog, id::kMaxRagdolls);
+    ragdolls->clear();
+
+    dialog->show();
+    exit->click();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Please enter a number.")});
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+
+    dialog->show();
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(prompter.messageTexts().size(), 1) << "neither asks for a number";
+
+    // Enter in a field presses Exit, which ends the dialog once every field holds a number.
+    dialog->show();
+    ragdolls->setText(QStringLiteral("30"));
+    QTest::keyClick(ragdolls, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+
+    EXPECT_EQ(readFile(userOptions()), userBefore);
+    EXPECT_EQ(readFile(engineIni()), engineBefore);
+}
+
+TEST_F(WindowBehaviour, AmberOnDarkRedEverywhereAndAFixedWindowThatCannotBeMaximized) {
+    auto dialog = startDialog("english");
+    const auto expectScheme = [](const QWidget* widget, QPalette::ColorRole text,
+                                 QPalette::ColorRole background, const char* what) {
+        EXPECT_EQ(widget->palette().color(text), ui::kMainDialogText) << what;
+        EXPECT_EQ(widget->palette().color(background), ui::kMainDialogBackground) << what;
+    };
+    expectScheme(dialog.get(), QPalette::WindowText, QPalette::Window, "dialog");
+    expectScheme(control<QLabel>(*dialog, id::kResolutionLabel), QPalette::WindowText,
+                 QPalette::Window, "label");
+    expectScheme(edit(*dialog, id::kRoiViewRange), QPalette::Text, QPalette::Base, "edit");
+    QComboBox* preset = combo(*dialog, id::kPreset);
+    expectScheme(preset, QPalette::ButtonText, QPalette::Button, "combo box");
+    // The drop-down list is a window of its own and inherits nothing from the dialog.
+    expectScheme(preset->view(), QPalette::Text, QPalette::Base, "drop-down list");
+    expectScheme(preset->view()->window(), QPalette::WindowText, QPalette::Window,
+                 "drop-down window");
+    EXPECT_TRUE(dialog->autoFillBackground());
+
+    // The tips keep their own black on yellow.
+    ASSERT_FALSE(tipOf(*dialog, combo(*dialog, id::kDistanceHigh)).isEmpty());
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->windowType() == Qt::ToolTip) {
+            EXPECT_EQ(label->palette().color(QPalette::Window), QColor(255, 255, 0));
+        }
+
+    EXPECT_EQ(dialog->parentWidget(), nullptr) << "a task bar entry of its own";
+    EXPECT_EQ(dialog->windowType(), Qt::Dialog);
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << "else the maximize button returns";
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
+    EXPECT_FALSE(dialog->windowIcon().isNull());
+}
+
+} // namespace
+} // namespace dk3::test
