@@ -126,8 +126,8 @@ std::vector<ControlSpec> makeControls() {
 
 const ui::DialogSpec& cacheDialogTemplate() {
     static const std::vector<ControlSpec> controls = makeControls();
-    static const ui::DialogSpec spec{kWidth, kHeight, "MS Sans Serif", 8, "", controls};
-    return spec;
+    static const ui::DialogSpec layout{kWidth, kHeight, "MS Sans Serif", 8, "", controls};
+    return layout;
 }
 
 } // namespace dk3::cache

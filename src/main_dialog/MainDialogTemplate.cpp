@@ -91,8 +91,8 @@ constexpr std::array kControls = {
 } // namespace
 
 const ui::DialogSpec& mainDialogTemplate() {
-    static const ui::DialogSpec spec{417, 407, "Arial", 8, "Draskel 3 Tuning Utility", kControls};
-    return spec;
+    static const ui::DialogSpec layout{417, 407, "Arial", 8, "Draskel 3 Tuning Utility", kControls};
+    return layout;
 }
 
 } // namespace dk3::main_dialog

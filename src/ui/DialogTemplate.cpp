@@ -228,16 +228,16 @@ QFont dialogFont(const char* family, int pointSize) {
     return font;
 }
 
-void buildFromTemplate(QDialog& dialog, const DialogSpec& spec) {
-    const QFont font = dialogFont(spec.fontFamily, spec.pointSize);
+void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
+    const QFont font = dialogFont(layout.fontFamily, layout.pointSize);
     dialog.setFont(font);
-    dialog.setWindowTitle(spec.title ? QString::fromUtf8(spec.title) : QString());
+    dialog.setWindowTitle(layout.title ? QString::fromUtf8(layout.title) : QString());
     const DialogBaseUnits units = dialogBaseUnits(font);
-    dialog.setFixedSize(mapDialogRect(units, 0, 0, spec.width, spec.height).size());
+    dialog.setFixedSize(mapDialogRect(units, 0, 0, layout.width, layout.height).size());
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;
-    for (const ControlSpec& control : spec.controls) {
+    for (const ControlSpec& control : layout.controls) {
         const QRect rect =
             mapDialogRect(units, control.x, control.y, control.width, control.height);
         QWidget* widget = nullptr;

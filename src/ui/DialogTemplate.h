@@ -75,8 +75,8 @@ QRect mapDialogRect(const DialogBaseUnits& units, int x, int y, int width, int h
 // not have; it is replaced by Arial (Liberation Sans through fontconfig), whose metrics are close.
 QFont dialogFont(const char* family, int pointSize);
 
-// Sets the dialog's font, fixed size and title and creates every control of spec as a child at
-// its place, in table order (which is also the tab order).
+// Sets the dialog's font, fixed size and title and creates every control of the layout as a child
+// at its place, in table order (which is also the tab order).
 //
 // Qt's controls need more height than the Windows ones they stand in for: a combo box gets the
 // closed height its font needs (the table's height is that of the dropped-down list, which sets
@@ -84,7 +84,7 @@ QFont dialogFont(const char* family, int pointSize);
 // and width always come from the table. Label text is centred vertically in its rectangle; a
 // label only one line high never wraps (a wrapped second line would be cut in half) and is moved
 // up or down to be centred on the combo box or edit field beside it, if its row has one.
-void buildFromTemplate(QDialog& dialog, const DialogSpec& spec);
+void buildFromTemplate(QDialog& dialog, const DialogSpec& layout);
 
 // The control with that numeric ID, or nullptr when the dialog has none (or it is of another type).
 QWidget* controlById(const QWidget& dialog, int id);
