@@ -91,6 +91,23 @@ protected:
     }
 };
 
+// Runs the event loop for the given time and records the share of one processor the whole
+// process used meanwhile, and the frames that reached the screen.
+void recordProcessorShare(benchmark::State& state, PaintCounter& counter, int seconds) {
+    counter.frames = 0;
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QElapsedTimer wall;
+    const double processorBefore = processorSeconds();
+    wall.start();
+    loop.exec();
+    const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+    const double processor = processorSeconds() - processorBefore;
+
+    state.counters["cpu_percent"] = processor / wallSeconds * 100.0;
+    state.counters["frames_per_s"] = counter.frames / wallSeconds;
+}
+
 void BM_BannerWidgetProcessorShare(benchmark::State& state) {
     constexpr int kSeconds = 10;
     for (auto _ : state) {
@@ -100,21 +117,9 @@ void BM_BannerWidgetProcessorShare(benchmark::State& state) {
         widget.resize(kBannerPixels);
         widget.show();
         QApplication::processEvents();
-        counter.frames = 0;
-
-        QEventLoop loop;
-        QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        QElapsedTimer wall;
-        const double processorBefore = processorSeconds();
-        wall.start();
         widget.start();
-        loop.exec();
+        recordProcessorShare(state, counter, kSeconds);
         widget.stop();
-        const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
-        const double processor = processorSeconds() - processorBefore;
-
-        state.counters["cpu_percent"] = processor / wallSeconds * 100.0;
-        state.counters["frames_per_s"] = counter.frames / wallSeconds;
     }
 }
 BENCHMARK(BM_BannerWidgetProcessorShare)
@@ -182,19 +187,7 @@ void BM_MainDialogIdleProcessorShare(benchmark::State& state) {
         banner->installEventFilter(&counter);
         dialog.show();
         QApplication::processEvents();
-        counter.frames = 0;
-
-        QEventLoop loop;
-        QTimer::singleShot(kSeconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        QElapsedTimer wall;
-        const double processorBefore = processorSeconds();
-        wall.start();
-        loop.exec();
-        const double wallSeconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
-        const double processor = processorSeconds() - processorBefore;
-
-        state.counters["cpu_percent"] = processor / wallSeconds * 100.0;
-        state.counters["frames_per_s"] = counter.frames / wallSeconds;
+        recordProcessorShare(state, counter, kSeconds);
         dialog.hide();
     }
     std::error_code ignored;
