@@ -1,0 +1,100 @@
+#pragma once
+
+// Where the game is installed on a Linux machine. The game is a Windows program: players run it
+// under Proton (from a Steam library) or Wine (a prefix of their own, or one made by Lutris,
+// Bottles or Heroic). What the program needs to know of an installation is the game folder, the
+// Wine prefix the game runs in, and the folder the game takes for "My Documents", because its
+// per-user options live there and nowhere else.
+//
+// Nothing here uses widgets; every function reads only the files it names and copes with damaged
+// or unreadable ones by skipping them.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dk3::discovery {
+
+// Where an installation was found.
+enum class Source {
+    Steam,        // a Steam library; the prefix is Proton's compatdata/<appid>/pfx
+    Wine,         // $WINEPREFIX or ~/.wine, found through the game's key in system.reg
+    Lutris,       // a Lutris game configuration
+    Bottles,      // a Bottles bottle
+    Heroic,       // a Heroic prefix
+    ChosenByHand, // the player picked the game's executable, or named the folder on the command
+                  // line, or it was stored by an earlier start
+};
+
+// The source as a short, untranslated word for logs and tests ("steam", "wine", ...).
+std::string_view sourceName(Source source);
+
+struct Installation {
+    std::filesystem::path gameFolder;            // holds Draskel3.exe and Ini/dk3e.ini
+    std::optional<std::filesystem::path> prefix; // the Wine prefix (holds system.reg, drive_c)
+    std::filesystem::path documentsFolder;       // the game's "My Documents"
+    Source source = Source::ChosenByHand;
+    std::string appId; // Steam's app id when found in a Steam library, else empty
+
+    friend bool operator==(const Installation&, const Installation&) = default;
+};
+
+// The process's surroundings that discovery depends on. Tests build one around a fake home.
+struct Environment {
+    std::filesystem::path home;            // $HOME
+    std::filesystem::path dataHome;        // $XDG_DATA_HOME, else home/.local/share
+    std::filesystem::path configHome;      // $XDG_CONFIG_HOME, else home/.config
+    std::filesystem::path documentsFolder; // the XDG documents folder (used without a prefix)
+    std::optional<std::filesystem::path> winePrefix; // $WINEPREFIX when set and absolute
+
+    // The real process environment (relative XDG values are ignored, as the XDG rules say).
+    static Environment fromProcess();
+};
+
+// True when folder holds the game: an executable named Draskel3.exe in any letter case, and
+// Ini/dk3e.ini (any letter case) as a regular file that can be read.
+bool looksLikeGame(const std::filesystem::path& folder);
+
+// Every installation found in the places players have them, in this order, each game folder
+// once (by real path; the first find wins):
+//   1. Steam libraries of the native and Flatpak Steam roots;
+//   2. $WINEPREFIX, then ~/.wine;
+//   3. Lutris game configurations;
+//   4. Bottles bottles (native and Flatpak);
+//   5. Heroic prefixes.
+// Only the places named above are read; there is no recursive scan of the home folder.
+std::vector<Installation> discoverInstallations(const Environment& environment);
+
+// The installation around a game folder the player chose, or one stored by an earlier start:
+// its prefix is the enclosing Wine prefix (the nearest parent holding system.reg and drive_c),
+// or, for a folder in a Steam library's steamapps/common, Proton's prefix of the app whose
+// manifest names that folder. Its documents folder follows from the prefix (see
+// prefixDocumentsFolder), or is environment.documentsFolder when there is no prefix. A prefix
+// without any documents folder yet gives the one the game would use there
+// (drive_c/users/<steamuser for Proton, else the user's name>/Documents), never the XDG folder.
+Installation installationAt(const std::filesystem::path& gameFolder, const Environment& environment,
+                            Source source = Source::ChosenByHand);
+
+// The game's "My Documents" inside a prefix: the Personal value of the prefix's user.reg (Shell
+// Folders, or User Shell Folders with %USERPROFILE% expanded) mapped through dosdevices; else
+// drive_c/users/<user>/Documents or "My Documents" (Proton's user is steamuser). A symbolic link
+// (to the XDG documents folder, as Wine makes them) is followed. Nothing when none exists.
+std::optional<std::filesystem::path> prefixDocumentsFolder(const std::filesystem::path& prefix);
+
+// A Windows path ("C:\\Program Files\\...") as a Linux path inside prefix, through the prefix's
+// dosdevices/<letter>: links, each component matched without regard to letter case as Wine does.
+// Nothing when the drive letter has no link.
+std::optional<std::filesystem::path> windowsToLinuxPath(const std::filesystem::path& prefix,
+                                                        std::string_view windowsPath);
+
+// Folders where the player most likely keeps the game, best first, for the file chooser to
+// start in: a Steam library's steamapps/common, a prefix's drive_c, else the home folder.
+std::vector<std::filesystem::path> likelyGameFolders(const Environment& environment);
+
+// The ids of running processes whose command line names Draskel3.exe in any letter case, read
+// from procRoot (normally /proc). Our own process is never among them.
+std::vector<int> runningGameProcesses(const std::filesystem::path& procRoot = "/proc");
+
+} // namespace dk3::discovery
