@@ -1,0 +1,28 @@
+#pragma once
+
+// Texts of the program's own: failures and questions that the game's translation file has no key
+// for. They follow the current language like every other text; each is written in the three
+// languages where it is used, as UTF-8, and placeholders (%1, %2) are filled with QString::arg.
+
+#include <QString>
+
+#include <string_view>
+#include <system_error>
+
+namespace dk3::app {
+
+struct OwnText {
+    const char* deutsch;
+    const char* english;
+    const char* italiano;
+};
+
+// The text in languageName ("deutsch", "english", "italiano", in any letter case). An empty or
+// unknown language name gives German, the language the program starts in.
+QString ownText(std::string_view languageName, const OwnText& text);
+
+// The reason of a failure, as a part of a sentence in the language ("permission denied",
+// "Zugriff verweigert", "permesso negato").
+QString describeError(std::string_view languageName, const std::error_code& error);
+
+} // namespace dk3::app
