@@ -1,6 +1,8 @@
 // Draskel 3 Tuning Utility: a settings program for the game Draskel 3.
 
+#include "app/CommandLine.h"
 #include "app/TuningApp.h"
+#include "discovery/Installation.h"
 #include "main_dialog/MainSettingsDialog.h"
 #include "platform/DisplayModes.h"
 #include "platform/KeyValueStore.h"
@@ -9,7 +11,29 @@
 #include "presentation/MusicPlayback.h"
 #include "ui/Prompter.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 int main(int argc, char** argv) {
+    // The program's own options are answered before any window system is needed.
+    const dk3::app::CommandLine commandLine = dk3::app::parseCommandLine(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    switch (commandLine.action) {
+    case dk3::app::CommandLine::Action::Help:
+        std::fputs(dk3::app::usageText().c_str(), stdout);
+        return 0;
+    case dk3::app::CommandLine::Action::Version:
+        std::fputs(dk3::app::versionText().c_str(), stdout);
+        return 0;
+    case dk3::app::CommandLine::Action::Invalid:
+        std::fprintf(stderr, "draskel3-tuning: %s\n\n%s", commandLine.error.c_str(),
+                     dk3::app::usageText().c_str());
+        return 2;
+    case dk3::app::CommandLine::Action::Run:
+        break;
+    }
+
     dk3::app::TuningApp app(argc, argv);
 
     dk3::ui::QtPrompter prompter;
@@ -21,7 +45,10 @@ int main(int argc, char** argv) {
     services.prompter = &prompter;
     services.store = &store;
     services.displayModes = &displayModes;
-    services.documentsFolder = dk3::platform::documentsFolder();
+    services.environment = dk3::discovery::Environment::fromProcess();
+    services.documentsFolder = services.environment.documentsFolder;
+    services.locateRequest.gameFolder = commandLine.gameFolder;
+    services.locateRequest.chooseAgain = commandLine.chooseGame;
     services.tempFolder = dk3::platform::privateTempFolder(services.tempFolderError);
     services.musicPlayers = [] {
         return std::make_unique<dk3::presentation::MusicPlayback>();

@@ -2,6 +2,7 @@
 
 #include "advanced_dialog/BloomShaderPatch.h"
 #include "advanced_dialog/OtherSettingsLayout.h"
+#include "app/GameRunning.h"
 #include "platform/FileIO.h"
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
@@ -208,6 +209,8 @@ void OtherSettingsDialog::reportToUser(const QString& text) {
 }
 
 bool OtherSettingsDialog::save() {
+    if (!app::confirmWriteWhileGameRuns(prompter_, this, languageName_))
+        return false;
     // A field without a number would leave its member and those taken after it at their earlier
     // values; nothing is written then, rather than a mix of old and new values.
     if (!exchange_.fieldsToMembers(prompter_, this))

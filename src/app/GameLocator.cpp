@@ -1,47 +1,193 @@
 #include "app/GameLocator.h"
 
+#include "app/OwnTexts.h"
+#include "platform/CaseInsensitivePath.h"
 #include "platform/TextCodec.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dk3::app {
 namespace fs = std::filesystem;
+using discovery::Installation;
+using discovery::Source;
 using platform::KeyValueStore;
 
 namespace {
 
-bool opensForReading(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+constexpr OwnText kStoredFolderGone{
+    "Der gespeicherte Spielordner existiert nicht mehr:\n%1\n\nDas Programm sucht das Spiel neu.",
+    "The game folder stored at an earlier start no longer exists:\n%1\n\nThe program looks for "
+    "the game again.",
+    "La cartella del gioco memorizzata non esiste più:\n%1\n\nIl programma cerca di nuovo il "
+    "gioco."};
+constexpr OwnText kSeveralFound{
+    "Draskel 3 wurde an mehreren Stellen gefunden. Welche Installation soll eingestellt werden?",
+    "Draskel 3 was found in several places. Which installation do you want to set up?",
+    "Draskel 3 è stato trovato in più posti. Quale installazione vuoi configurare?"};
+constexpr OwnText kChooseAgain{"Welche Installation von Draskel 3 soll eingestellt werden?",
+                               "Which installation of Draskel 3 do you want to set up?",
+                               "Quale installazione di Draskel 3 vuoi configurare?"};
+constexpr OwnText kAnotherFolder{"Anderer Ordner …", "Another folder …", "Un'altra cartella …"};
+constexpr OwnText kChosenByHand{"von Hand gewählt", "chosen by hand", "scelta a mano"};
+
+// The game's own code opens its engine file as a plain file; a folder or a pipe of that name
+// would let a folder without the game pass the check and be stored for good.
+bool isReadableRegularFile(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
-    return true;
+    return regular;
 }
 
-void showGeneralMessage(const TranslationCatalogue& catalogue, ui::Prompter& prompter,
-                        QWidget* parent, std::string_view key) {
-    prompter.showMessage(parent, QString(),
-                         catalogue.message(TranslationCatalogue::kGeneralSection, key));
+QString sourceText(std::string_view language, Source source) {
+    switch (source) {
+    case Source::Steam:
+        return QStringLiteral("Steam (Proton)");
+    case Source::Wine:
+        return QStringLiteral("Wine");
+    case Source::Lutris:
+        return QStringLiteral("Lutris");
+    case Source::Bottles:
+        return QStringLiteral("Bottles");
+    case Source::Heroic:
+        return QStringLiteral("Heroic");
+    case Source::ChosenByHand:
+        break;
+    }
+    return ownText(language, kChosenByHand);
 }
 
 } // namespace
 
-LocateOutcome locateInstallation(GamePaths& paths, KeyValueStore& store,
-                                 const TranslationCatalogue& catalogue, ui::Prompter& prompter,
-                                 QWidget* parent) {
-    const std::string stored = store.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir);
-    if (!stored.empty()) {
-        paths.setInstallation(stored);
+bool holdsEngineFile(const fs::path& folder) {
+    return isReadableRegularFile(platform::resolveCaseInsensitive(folder, "Ini/dk3e.ini"));
+}
+
+GameLocator::GameLocator(KeyValueStore& store, const TranslationCatalogue& catalogue,
+                         ui::Prompter& prompter, discovery::Environment environment,
+                         QWidget* parent, std::string languageName, DiscoverFunction discover)
+    : store_(store), catalogue_(catalogue), prompter_(prompter),
+      environment_(std::move(environment)), parent_(parent), languageName_(std::move(languageName)),
+      discover_(std::move(discover)) {}
+
+std::vector<Installation> GameLocator::discover() const {
+    // A home that is not known (a test, a service without HOME) is searched nowhere, never in
+    // the working folder.
+    if (environment_.home.empty())
+        return {};
+    return discover_ ? discover_(environment_) : discovery::discoverInstallations(environment_);
+}
+
+QString GameLocator::ownStartupText(const OwnText& text) const {
+    if (!languageName_.empty())
+        return ownText(languageName_, text);
+    // No language has been chosen yet: German and English, as the game's own start-up messages.
+    return ownText("deutsch", text) + QStringLiteral("\n\n") + ownText("english", text);
+}
+
+void GameLocator::showGeneralMessage(std::string_view key) {
+    prompter_.showMessage(parent_, QString(),
+                          catalogue_.message(TranslationCatalogue::kGeneralSection, key));
+}
+
+QString GameLocator::describe(const Installation& installation) const {
+    return QStringLiteral("%1   (%2)")
+        .arg(platform::pathToQString(installation.gameFolder),
+             sourceText(languageName_.empty() ? "english" : languageName_, installation.source));
+}
+
+void GameLocator::store(const Installation& installation) {
+    // When the store cannot be written the folder serves this run only; the next start asks
+    // again, which tells the user more than a message could.
+    (void)store_.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir,
+                          installation.gameFolder.string());
+}
+
+LocateOutcome GameLocator::locate(const LocateRequest& request, Installation& installation) {
+    if (request.gameFolder) {
+        std::error_code ignored;
+        const fs::path folder = fs::absolute(*request.gameFolder, ignored).lexically_normal();
+        if (!holdsEngineFile(folder)) {
+            showGeneralMessage("MESSAGE_INVALIDPATH");
+            return LocateOutcome::Invalid;
+        }
+        installation = discovery::installationAt(folder, environment_);
         return LocateOutcome::Found;
     }
 
-    showGeneralMessage(catalogue, prompter, parent, "MESSAGE_NOINSTALLATIONFOUND");
+    if (!request.chooseAgain) {
+        const std::string stored =
+            store_.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir);
+        if (!stored.empty()) {
+            std::error_code ec;
+            // A folder that is there is taken as it is, game or not, as the game's own installer
+            // left it; only one that is gone altogether is looked for again.
+            if (fs::exists(fs::symlink_status(stored, ec))) {
+                installation = discovery::installationAt(stored, environment_);
+                return LocateOutcome::Found;
+            }
+            prompter_.showMessage(
+                parent_, QString(),
+                ownStartupText(kStoredFolderGone).arg(platform::pathToQString(fs::path(stored))));
+        }
+    }
+
+    const std::vector<Installation> found = discover();
+    if (found.size() == 1 && !request.chooseAgain) {
+        installation = found.front();
+        store(installation);
+        return LocateOutcome::Found;
+    }
+    if (found.empty()) {
+        showGeneralMessage("MESSAGE_NOINSTALLATIONFOUND");
+        return askForExecutable(installation);
+    }
+    return pickFromList(found, installation);
+}
+
+LocateOutcome GameLocator::chooseAnother(Installation& installation) {
+    const std::vector<Installation> found = discover();
+    if (found.empty())
+        return askForExecutable(installation);
+    return pickFromList(found, installation);
+}
+
+LocateOutcome GameLocator::pickFromList(const std::vector<Installation>& found,
+                                        Installation& installation) {
+    QStringList items;
+    for (const Installation& each : found)
+        items << describe(each);
+    // The last entry leads to the file chooser, for a copy that was not found.
+    items << ownStartupText(kAnotherFolder).replace(QStringLiteral("\n\n"), QStringLiteral(" / "));
+    const QString text = ownStartupText(found.size() > 1 ? kSeveralFound : kChooseAgain);
+    const auto picked = prompter_.chooseItem(parent_, QString(), text, items);
+    if (!picked || *picked < 0 || *picked > static_cast<int>(found.size()))
+        return LocateOutcome::Cancelled;
+    if (*picked == static_cast<int>(found.size()))
+        return askForExecutable(installation);
+    installation = found[static_cast<std::size_t>(*picked)];
+    store(installation);
+    return LocateOutcome::Found;
+}
+
+LocateOutcome GameLocator::askForExecutable(Installation& installation) {
     ui::FileRequest request;
     request.title = QStringLiteral("\"Draskel3.exe\"");
-    request.filter = QStringLiteral("*.exe (*.exe)");
+    request.filter = QStringLiteral("*.exe (*.exe *.EXE *.Exe)");
     request.initialName = QStringLiteral("draskel3.exe");
-    const auto chosen = prompter.chooseExistingFile(parent, request);
+    // Games under Wine live in hidden folders (~/.steam, ~/.wine), and their executable's name
+    // may differ in letter case from the name typed: only the folder counts below.
+    request.showHidden = true;
+    request.acceptAnyName = true;
+    const auto likely = discovery::likelyGameFolders(environment_);
+    request.startFolder =
+        platform::pathToQString(likely.empty() ? environment_.home : likely.front());
+    const auto chosen = prompter_.chooseExistingFile(parent_, request);
     if (!chosen)
         return LocateOutcome::Cancelled;
 
@@ -49,14 +195,12 @@ LocateOutcome locateInstallation(GamePaths& paths, KeyValueStore& store,
     fs::path folder = platform::pathFromQString(*chosen).lexically_normal().parent_path();
     if (folder.empty())
         folder = platform::pathFromQString(*chosen);
-    paths.setInstallation(folder);
-    if (!opensForReading(paths.engineIniPath)) {
-        showGeneralMessage(catalogue, prompter, parent, "MESSAGE_INVALIDPATH");
+    if (!holdsEngineFile(folder)) {
+        showGeneralMessage("MESSAGE_INVALIDPATH");
         return LocateOutcome::Invalid;
     }
-    // When the store cannot be written the folder serves this run only; the next start asks
-    // again, which tells the user more than a message could.
-    (void)store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir, folder.string());
+    installation = discovery::installationAt(folder, environment_);
+    store(installation);
     return LocateOutcome::Found;
 }
 

@@ -1,32 +1,88 @@
 #pragma once
 
-// Finding the game's installation and the user's language at start-up.
+// Finding the game's installation and the user's language at start-up, and choosing another
+// installation later.
 
 #include "app/GamePaths.h"
+#include "app/OwnTexts.h"
 #include "app/TranslationCatalogue.h"
+#include "discovery/Installation.h"
 #include "platform/KeyValueStore.h"
 #include "ui/Prompter.h"
 
+#include <QString>
+
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QWidget;
 
 namespace dk3::app {
 
 enum class LocateOutcome {
-    Found,     // the installation paths are set
-    Cancelled, // the user closed the file chooser: the program ends, nothing stored
+    Found,     // the installation is known
+    Cancelled, // the user closed the list or the file chooser: the program ends, nothing stored
     Invalid,   // the chosen folder holds no readable engine file: told, the program ends
 };
 
-// Reads the stored installation folder. When there is none, tells the user (a message of the
-// catalogue's "general" section, which reads in German and English before any language is
-// chosen), asks for the game's executable, checks that its folder holds the engine file and
-// stores the folder for the next start. A stored folder is taken without a check.
-LocateOutcome locateInstallation(GamePaths& paths, platform::KeyValueStore& store,
-                                 const TranslationCatalogue& catalogue, ui::Prompter& prompter,
-                                 QWidget* parent);
+// What the command line asks of the search.
+struct LocateRequest {
+    std::optional<std::filesystem::path> gameFolder; // this folder, for this run only
+    bool chooseAgain = false; // set the stored folder aside and let the player pick
+};
+
+// True when folder/Ini/dk3e.ini (in any letter case) is a regular file that can be read: the
+// check that a folder the player chose holds the game.
+bool holdsEngineFile(const std::filesystem::path& folder);
+
+// Looks for the installations on the machine; discovery::discoverInstallations unless a test
+// gives its own.
+using DiscoverFunction =
+    std::function<std::vector<discovery::Installation>(const discovery::Environment&)>;
+
+class GameLocator {
+public:
+    // languageName is the language of the program's own texts; empty before any language was
+    // chosen, and they are then shown in German and English, as the game's start-up messages.
+    GameLocator(platform::KeyValueStore& store, const TranslationCatalogue& catalogue,
+                ui::Prompter& prompter, discovery::Environment environment, QWidget* parent,
+                std::string languageName = {}, DiscoverFunction discover = {});
+
+    // The installation to open. A folder stored by an earlier start is taken without asking
+    // (its prefix and documents folder found again); a stored folder that no longer exists
+    // counts as none. Without one, the installations on this machine are looked for: exactly one
+    // is taken and stored, from several the player picks one, and when there is none the player
+    // is told and asked for the game's executable, whose folder must hold the engine file.
+    LocateOutcome locate(const LocateRequest& request, discovery::Installation& installation);
+
+    // Lets the player pick another installation while the program runs: from the list of the
+    // installations found, or with the file chooser. A choice is stored; nothing changes when the
+    // player cancels or picks a folder without the game (the player is told).
+    LocateOutcome chooseAnother(discovery::Installation& installation);
+
+    // The list's line for an installation: its folder and where it was found.
+    QString describe(const discovery::Installation& installation) const;
+
+private:
+    std::vector<discovery::Installation> discover() const;
+    LocateOutcome pickFromList(const std::vector<discovery::Installation>& found,
+                               discovery::Installation& installation);
+    LocateOutcome askForExecutable(discovery::Installation& installation);
+    void store(const discovery::Installation& installation);
+    QString ownStartupText(const OwnText& text) const;
+    void showGeneralMessage(std::string_view key);
+
+    platform::KeyValueStore& store_;
+    const TranslationCatalogue& catalogue_;
+    ui::Prompter& prompter_;
+    discovery::Environment environment_;
+    QWidget* parent_;
+    std::string languageName_;
+    DiscoverFunction discover_;
+};
 
 // The stored language; when none is stored, "deutsch", which is then stored.
 std::string restoreLanguage(platform::KeyValueStore& store);

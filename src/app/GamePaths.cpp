@@ -1,5 +1,6 @@
 #include "app/GamePaths.h"
 
+#include "discovery/Installation.h"
 #include "platform/CaseInsensitivePath.h"
 
 namespace dk3::app {
@@ -20,6 +21,11 @@ fs::path GamePaths::userFolderIn(const fs::path& documentsFolder) {
 void GamePaths::setDocuments(const fs::path& documentsFolder) {
     userOptionsPath =
         platform::resolveCaseInsensitive(userFolderIn(documentsFolder), "UserOptions.ini");
+}
+
+void GamePaths::setInstallation(const discovery::Installation& installation) {
+    setInstallation(installation.gameFolder);
+    setDocuments(installation.documentsFolder);
 }
 
 } // namespace dk3::app

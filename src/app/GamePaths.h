@@ -4,6 +4,10 @@
 
 #include <filesystem>
 
+namespace dk3::discovery {
+struct Installation;
+} // namespace dk3::discovery
+
 namespace dk3::app {
 
 struct GamePaths {
@@ -20,6 +24,9 @@ struct GamePaths {
     // The game's per-user folder in the documents folder, and the options file inside it.
     static std::filesystem::path userFolderIn(const std::filesystem::path& documentsFolder);
     void setDocuments(const std::filesystem::path& documentsFolder);
+
+    // The game folder's files and the options file in the installation's documents folder.
+    void setInstallation(const discovery::Installation& installation);
 };
 
 } // namespace dk3::app

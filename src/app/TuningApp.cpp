@@ -4,10 +4,38 @@
 #include <QStyleFactory>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace dk3::app {
+namespace {
 
-TuningApp::TuningApp(int& argc, char** argv) : application_(argc, argv) {
+QtMessageHandler handlerBeforeGuard = nullptr;
+
+void displayGuard(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs("draskel3-tuning: no display can be reached, so the window cannot open "
+                   "(is DISPLAY or WAYLAND_DISPLAY set?)\n",
+                   stderr);
+        ::_exit(1);
+    }
+    // The platform plugins explain their failure at length before the fatal message.
+    if (context.category && std::strncmp(context.category, "qt.qpa", 6) == 0)
+        return;
+    if (handlerBeforeGuard)
+        handlerBeforeGuard(type, context, message);
+}
+
+} // namespace
+
+int& TuningApp::guardDisplayConnection(int& argc) {
+    handlerBeforeGuard = qInstallMessageHandler(displayGuard);
+    return argc;
+}
+
+TuningApp::TuningApp(int& argc, char** argv) : application_(guardDisplayConnection(argc), argv) {
+    qInstallMessageHandler(handlerBeforeGuard);
     // QApplication takes the C locale from the environment. The game's files want a point as the
     // decimal separator whatever the user's language, so numbers never follow the locale.
     std::setlocale(LC_NUMERIC, "C");

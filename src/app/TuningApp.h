@@ -27,6 +27,10 @@ public:
     int run(const std::function<std::unique_ptr<ModalMainWindow>()>& createMainWindow);
 
 private:
+    // Until the window system is reached, a failure to reach it ends the program with one line
+    // on the terminal and exit code 1, instead of Qt's report and an abort.
+    static int& guardDisplayConnection(int& argc);
+
     QApplication application_;
 };
 

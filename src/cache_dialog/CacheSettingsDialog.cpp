@@ -1,5 +1,6 @@
 #include "cache_dialog/CacheSettingsDialog.h"
 
+#include "app/GameRunning.h"
 #include "app/QualityWord.h"
 #include "cache_dialog/CacheDialogTemplate.h"
 #include "platform/FileIO.h"
@@ -311,6 +312,8 @@ void CacheSettingsDialog::restoreDefaults() {
 }
 
 bool CacheSettingsDialog::save() {
+    if (!app::confirmWriteWhileGameRuns(prompter_, this, languageName_))
+        return false;
     fieldsToModel();
     std::vector<profile::ProfileWrite> writes;
     for (const CacheColumn column : kAllColumns) {

@@ -1,4 +1,5 @@
 #include "advanced_dialog/OtherSettingsDialog.h"
+#include "app/OwnTexts.h"
 #include "cache_dialog/CacheSettingsDialog.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
@@ -9,6 +10,7 @@
 #include "ui/DialogTemplate.h"
 
 #include <QFrame>
+#include <QMenu>
 #include <QPushButton>
 
 // The banner and the buttons that open the child dialogs.
@@ -17,6 +19,10 @@ namespace dk3::main_dialog {
 namespace {
 
 // Stands in when the program was given nowhere to open web links.
+constexpr app::OwnText kChooseInstallation{"Andere Installation des Spiels wählen …",
+                                           "Choose another installation of the game …",
+                                           "Scegli un'altra installazione del gioco …"};
+
 class NoLinkOpener final : public presentation::LinkOpener {
 public:
     void openLink(const QUrl& /*address*/) override {}
@@ -73,6 +79,16 @@ void MainSettingsDialog::setUpBanner() {
     banner_->setAttribute(Qt::WA_TransparentForMouseEvents);
     banner_->setFocusPolicy(Qt::NoFocus);
     banner_->show();
+
+    // The banner's menu offers to pick another installation of the game, for a stored one that
+    // is wrong or a second copy of the game; the dialog's layout stays as it is.
+    area->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
+        QMenu menu(this);
+        const QAction* choose = menu.addAction(app::ownText(languageName_, kChooseInstallation));
+        if (menu.exec(area->mapToGlobal(at)) == choose)
+            chooseAnotherInstallation();
+    });
 }
 
 void MainSettingsDialog::startBannerTimer() {

@@ -122,21 +122,48 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     for (const char* language : kLanguages)
         ui::appendItem(languageCombo_, QString::fromLatin1(language));
 
-    // The game's per-user folder; that it exists already is the usual case.
-    const fs::path userFolder = app::GamePaths::userFolderIn(services_.documentsFolder);
-    ::mkdir(userFolder.c_str(), 0755);
-    paths_.setDocuments(services_.documentsFolder);
-
-    const auto located =
-        app::locateInstallation(paths_, *services_.store, catalogue_, prompter(), this);
-    if (located != app::LocateOutcome::Found)
+    // The installation decides where the game keeps its per-user options: inside its Wine
+    // prefix, or the XDG documents folder when it runs in none.
+    discovery::Installation installation;
+    if (gameLocator().locate(services_.locateRequest, installation) != app::LocateOutcome::Found)
         return StartupOutcome::Quit;
+    useInstallation(installation);
 
     const std::string language = app::restoreLanguage(*services_.store);
     ui::selectByPrefix(languageCombo_, fromWindows1252(language));
     onLanguageChanged();
     startBannerTimer();
     return outcome;
+}
+
+app::GameLocator MainSettingsDialog::gameLocator() {
+    discovery::Environment environment = services_.environment;
+    environment.documentsFolder = services_.documentsFolder;
+    // Before the language is restored, the program's own texts follow the stored one (read, not
+    // yet written); with none stored they are shown in German and English.
+    std::string language = languageName_;
+    if (language.empty())
+        language = services_.store->value(platform::KeyValueStore::kGameKey,
+                                          platform::KeyValueStore::kLanguage);
+    return app::GameLocator(*services_.store, catalogue_, prompter(), std::move(environment), this,
+                            language, services_.discover);
+}
+
+void MainSettingsDialog::useInstallation(const discovery::Installation& installation) {
+    installation_ = installation;
+    paths_.setInstallation(installation);
+    // The game's per-user folder; that it exists already is the usual case.
+    const fs::path userFolder = app::GamePaths::userFolderIn(installation.documentsFolder);
+    ::mkdir(userFolder.c_str(), 0755);
+    paths_.setInstallation(installation); // again, now that the folder exists in its spelling
+}
+
+void MainSettingsDialog::chooseAnotherInstallation() {
+    discovery::Installation installation;
+    if (gameLocator().chooseAnother(installation) != app::LocateOutcome::Found)
+        return;
+    useInstallation(installation);
+    loadSettings();
 }
 
 void MainSettingsDialog::accept() {

@@ -4,10 +4,12 @@
 // maintenance actions and the child dialogs, and the banner. Its initialisation is the program's
 // start-up sequence.
 
+#include "app/GameLocator.h"
 #include "app/GamePaths.h"
 #include "app/QualityWord.h"
 #include "app/TranslationCatalogue.h"
 #include "app/TuningApp.h"
+#include "discovery/Installation.h"
 #include "presentation/MusicPlayback.h"
 #include "ui/FieldExchange.h"
 
@@ -53,7 +55,15 @@ struct MainDialogServices {
     ui::Prompter* prompter = nullptr;
     platform::KeyValueStore* store = nullptr;
     platform::DisplayModeSource* displayModes = nullptr;
+    // The XDG documents folder: the game's documents folder when it runs in no Wine prefix.
     std::filesystem::path documentsFolder;
+    // Where discovery looks for the game (the home folder and the XDG folders). An empty home
+    // looks nowhere.
+    discovery::Environment environment;
+    // What the command line asks: a game folder for this run, or to choose again.
+    app::LocateRequest locateRequest;
+    // Looks for installations; empty: the real search of the machine.
+    app::DiscoverFunction discover;
     // The private temporary folder, or nothing and why there is none.
     std::optional<std::filesystem::path> tempFolder;
     std::string tempFolderError;
@@ -82,6 +92,7 @@ public:
 
     // What the child dialogs take from the main dialog.
     const app::GamePaths& paths() const { return paths_; }
+    const discovery::Installation& installation() const { return installation_; }
     const std::string& languageName() const { return languageName_; }
     const app::TranslationCatalogue& catalogue() const { return catalogue_; }
     const app::QualityWord& vocabulary() const { return words_; }
@@ -119,6 +130,9 @@ public:
     void createBackup();
     void loadBackup();
 
+    // Lets the player pick another installation of the game and shows its settings.
+    void chooseAnotherInstallation();
+
     // The child dialogs.
     void openCacheSettings();
     void openOtherSettings();
@@ -131,6 +145,8 @@ private:
     void connectChildDialogButtons();
 
     void setUpBanner();
+    app::GameLocator gameLocator();
+    void useInstallation(const discovery::Installation& installation);
     void fillResolutionList();
     void selectStoredResolution();
     void loadTextsOfLanguage();
@@ -149,6 +165,7 @@ private:
     presentation::BannerWidget* banner_ = nullptr;
     std::unique_ptr<platform::SingleInstance> singleInstance_;
     app::GamePaths paths_;
+    discovery::Installation installation_;
     app::TranslationCatalogue catalogue_;
     std::string languageName_;
     app::QualityWord words_;

@@ -1,3 +1,4 @@
+#include "app/GameRunning.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
 #include "maintenance/BackupFile.h"
@@ -34,7 +35,8 @@ void MainSettingsDialog::connectMaintenanceButtons() {
 }
 
 void MainSettingsDialog::removeStartLogos() {
-    if (!prompter().askYesNo(this, QString(), message("MESSAGE_REMOVESTARTLOGOS")))
+    if (!prompter().askYesNo(this, QString(), message("MESSAGE_REMOVESTARTLOGOS")) ||
+        !app::confirmWriteWhileGameRuns(prompter(), this, languageName_))
         return;
     if (const auto error =
             maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Removed))
@@ -45,7 +47,8 @@ void MainSettingsDialog::removeStartLogos() {
 }
 
 void MainSettingsDialog::restoreStartLogos() {
-    if (!prompter().askYesNo(this, QString(), message("MESSAGE_RESTORESTARTLOGOS")))
+    if (!prompter().askYesNo(this, QString(), message("MESSAGE_RESTORESTARTLOGOS")) ||
+        !app::confirmWriteWhileGameRuns(prompter(), this, languageName_))
         return;
     if (const auto error =
             maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Restored))
@@ -79,9 +82,16 @@ void MainSettingsDialog::loadBackup() {
     const auto chosen = prompter().chooseExistingFile(this, backupChooser());
     if (!chosen)
         return;
-    const auto result =
-        maintenance::loadBackup(platform::pathFromQString(*chosen), paths_.engineIniPath,
-                                paths_.userOptionsPath, paths_.shaderPath);
+    const auto backup = platform::pathFromQString(*chosen);
+    // A file that is no backup is refused before anything is asked about the running game.
+    if (!maintenance::hasBackupExtension(backup)) {
+        prompter().showMessage(this, QString(), message("MESSAGE_INVALIDFILE"));
+        return;
+    }
+    if (!app::confirmWriteWhileGameRuns(prompter(), this, languageName_))
+        return;
+    const auto result = maintenance::loadBackup(backup, paths_.engineIniPath,
+                                                paths_.userOptionsPath, paths_.shaderPath);
     if (result.problem == maintenance::BackupProblem::WrongExtension) {
         prompter().showMessage(this, QString(), message("MESSAGE_INVALIDFILE"));
         return;

@@ -1,5 +1,6 @@
 #include "main_dialog/SettingsTable.h"
 
+#include "app/GameRunning.h"
 #include "main_dialog/DisplayModeText.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
@@ -205,6 +206,8 @@ void MainSettingsDialog::loadRow(const SettingRow& row) {
 }
 
 void MainSettingsDialog::saveSettings() {
+    if (!app::confirmWriteWhileGameRuns(prompter(), this, languageName_))
+        return;
     // A field that holds no number has been reported by now; its member keeps the value it had,
     // and the save goes on with that.
     (void)exchange_.fieldsToMembers(prompter(), this);

@@ -1,7 +1,11 @@
 #include "ui/Prompter.h"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace dk3::ui {
 namespace {
@@ -24,8 +28,13 @@ std::optional<QString> runChooser(QWidget* parent, const FileRequest& request,
                                   QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen && !request.acceptAnyName
+                           ? QFileDialog::ExistingFile
+                           : QFileDialog::AnyFile);
+    if (!request.startFolder.isEmpty())
+        dialog.setDirectory(request.startFolder);
+    if (request.showHidden)
+        dialog.setFilter(dialog.filter() | QDir::Hidden);
     dialog.setNameFilter(request.filter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -56,6 +65,29 @@ std::optional<QString> QtPrompter::chooseExistingFile(QWidget* parent, const Fil
 
 std::optional<QString> QtPrompter::chooseSaveFile(QWidget* parent, const FileRequest& request) {
     return runChooser(parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<int> QtPrompter::chooseItem(QWidget* parent, const QString& caption,
+                                          const QString& text, const QStringList& items) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(text, &dialog);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* list = new QListWidget(&dialog);
+    list->addItems(items);
+    list->setCurrentRow(0);
+    list->setMinimumWidth(560);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+    if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0)
+        return std::nullopt;
+    return list->currentRow();
 }
 
 } // namespace dk3::ui

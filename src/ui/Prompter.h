@@ -4,6 +4,7 @@
 // answer them with a script instead of blocking on a real window.
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,6 +22,13 @@ struct FileRequest {
     // Added to a chosen name without an extension before the overwrite question is asked, so
     // the question concerns the file that will really be written.
     QString defaultSuffix;
+    // The folder the chooser opens in; empty: the chooser's own choice.
+    QString startFolder;
+    // Lists hidden folders too (~/.steam, ~/.wine), where games under Wine usually are.
+    bool showHidden = false;
+    // An open chooser that returns the typed name even when no file of exactly that spelling
+    // exists, so that the caller can match it without regard to letter case.
+    bool acceptAnyName = false;
 };
 
 class Prompter {
@@ -38,6 +46,13 @@ public:
     virtual std::optional<QString> chooseExistingFile(QWidget* parent,
                                                       const FileRequest& request) = 0;
     virtual std::optional<QString> chooseSaveFile(QWidget* parent, const FileRequest& request) = 0;
+
+    // One entry of a list, picked by the user: its index, or nothing when the user cancels. A
+    // prompter that shows no lists cancels.
+    virtual std::optional<int> chooseItem(QWidget* /*parent*/, const QString& /*caption*/,
+                                          const QString& /*text*/, const QStringList& /*items*/) {
+        return std::nullopt;
+    }
 };
 
 // The real thing: QMessageBox and QFileDialog.
@@ -48,6 +63,8 @@ public:
     bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
     std::optional<QString> chooseExistingFile(QWidget* parent, const FileRequest& request) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const FileRequest& request) override;
+    std::optional<int> chooseItem(QWidget* parent, const QString& caption, const QString& text,
+                                  const QStringList& items) override;
 };
 
 } // namespace dk3::ui

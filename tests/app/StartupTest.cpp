@@ -1,5 +1,7 @@
+#include "app/CommandLine.h"
 #include "app/GameLocator.h"
 #include "app/GamePaths.h"
+#include "app/GameRunning.h"
 #include "app/TranslationCatalogue.h"
 #include "platform/TextCodec.h"
 #include "support/ScriptedPrompter.h"
@@ -10,6 +12,8 @@
 namespace dk3::app {
 namespace {
 namespace fs = std::filesystem;
+using discovery::Installation;
+using discovery::Source;
 using platform::KeyValueStore;
 using test::ScriptedPrompter;
 using test::TempDir;
@@ -26,10 +30,43 @@ struct StartupFixture : ::testing::Test {
     KeyValueStore store{dir / "config/registry.ini"};
     TranslationCatalogue catalogue{dir.write("tmp/vorlix_translation.ini", kCatalogue)};
     ScriptedPrompter prompter;
-    GamePaths paths;
+    discovery::Environment environment;
+    std::vector<Installation> found; // what the machine's search finds
+    int searches = 0;
+
+    StartupFixture() {
+        environment.home = dir / "home";
+        environment.documentsFolder = dir / "xdg-documents";
+        fs::create_directories(environment.home);
+    }
+
+    GameLocator locator(std::string language = {}) {
+        return GameLocator(store, catalogue, prompter, environment, nullptr, std::move(language),
+                           [this](const discovery::Environment&) {
+                               ++searches;
+                               return found;
+                           });
+    }
 
     std::string storedInstallDir() const {
         return store.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir);
+    }
+    void storeInstallDir(const fs::path& folder) {
+        ASSERT_FALSE(
+            store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir, folder.string()));
+    }
+    fs::path makeGame(const std::string& name) {
+        dir.write(name + "/Ini/dk3e.ini", "[Engine.Setup]\r\n");
+        dir.write(name + "/Draskel3.exe", "");
+        return dir / name;
+    }
+    Installation found_(const std::string& name, Source source) {
+        Installation installation;
+        installation.gameFolder = makeGame(name);
+        installation.prefix = dir / (name + "-prefix");
+        installation.documentsFolder = dir / (name + "-prefix/drive_c/users/steamuser/Documents");
+        installation.source = source;
+        return installation;
     }
 };
 
@@ -65,50 +102,142 @@ TEST(GamePaths, FindsGameFilesWhateverTheirLetterCase) {
     EXPECT_EQ(GamePaths::userFolderIn(dir / "nodocs"), dir / "nodocs/draskel3");
 }
 
-TEST_F(StartupFixture, StoredInstallationIsTakenWithoutAsking) {
-    ASSERT_FALSE(store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir,
-                                (dir / "elsewhere").string()));
-    EXPECT_EQ(locateInstallation(paths, store, catalogue, prompter, nullptr), LocateOutcome::Found);
+TEST_F(StartupFixture, StoredInstallationIsTakenWithoutAskingOrSearching) {
+    storeInstallDir(dir / "elsewhere");
+    fs::create_directories(dir / "elsewhere"); // there, though without the game
+    Installation installation;
+    EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Found);
     EXPECT_TRUE(prompter.shown().empty());
-    EXPECT_EQ(paths.engineIniPath, dir / "elsewhere/Ini/dk3e.ini");
+    EXPECT_EQ(searches, 0);
+    EXPECT_EQ(installation.gameFolder, dir / "elsewhere");
+    // No prefix around it: the game's documents are the XDG folder.
+    EXPECT_EQ(installation.documentsFolder, environment.documentsFolder);
 }
 
-TEST_F(StartupFixture, FirstStartAsksForTheGameAndStoresItsFolder) {
-    dir.write("My Game/Ini/dk3e.ini", "[Engine.Setup]\r\n");
-    dir.write("My Game/Draskel3.exe", "");
-    prompter.answerFile(platform::pathToQString(dir / "My Game/Draskel3.exe"));
-    EXPECT_EQ(locateInstallation(paths, store, catalogue, prompter, nullptr), LocateOutcome::Found);
+TEST_F(StartupFixture, StoredFolderThatIsGoneIsLookedForAgain) {
+    storeInstallDir(dir / "removed");
+    found = {found_("Steam Game", Source::Steam)};
+    Installation installation;
+    EXPECT_EQ(locator("english").locate({}, installation), LocateOutcome::Found);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("no longer exists")));
+    EXPECT_TRUE(prompter.shown()[0].text.contains(platform::pathToQString(dir / "removed")));
+    EXPECT_EQ(installation, found[0]);
+    EXPECT_EQ(storedInstallDir(), found[0].gameFolder.string());
+}
+
+TEST_F(StartupFixture, OneInstallationFoundIsTakenAndStoredWithoutAQuestion) {
+    found = {found_("Steam Game", Source::Steam)};
+    Installation installation;
+    EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Found);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(installation, found[0]);
+    EXPECT_EQ(storedInstallDir(), found[0].gameFolder.string());
+}
+
+TEST_F(StartupFixture, FromSeveralThePlayerPicksOneOrAnotherFolder) {
+    found = {found_("Steam Game", Source::Steam), found_("Wine Game", Source::Wine)};
+    prompter.answerChoice(1);
+    Installation installation;
+    EXPECT_EQ(locator("italiano").locate({}, installation), LocateOutcome::Found);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    const auto& list = prompter.shown()[0];
+    EXPECT_EQ(list.kind, ScriptedPrompter::Shown::Kind::Choice);
+    EXPECT_TRUE(list.text.startsWith(QStringLiteral("Draskel 3 è stato trovato")));
+    ASSERT_EQ(list.items.size(), 3);
+    EXPECT_EQ(list.items[0],
+              platform::pathToQString(dir / "Steam Game") + QStringLiteral("   (Steam (Proton))"));
+    EXPECT_TRUE(list.items[1].endsWith(QStringLiteral("(Wine)")));
+    EXPECT_EQ(list.items[2], QString::fromUtf8("Un'altra cartella …"));
+    EXPECT_EQ(installation, found[1]);
+    EXPECT_EQ(storedInstallDir(), found[1].gameFolder.string());
+
+    // The last entry leads to the file chooser; cancelling either ends and stores nothing new.
+    prompter.clear();
+    prompter.answerChoice(2);
+    prompter.answerCancel();
+    EXPECT_EQ(locator().locate({.gameFolder = std::nullopt, .chooseAgain = true}, installation),
+              LocateOutcome::Cancelled);
+    EXPECT_EQ(prompter.shown().back().kind, ScriptedPrompter::Shown::Kind::OpenFile);
+    prompter.clear();
+    prompter.answerCancel();
+    EXPECT_EQ(locator().locate({.gameFolder = std::nullopt, .chooseAgain = true}, installation),
+              LocateOutcome::Cancelled);
+    EXPECT_EQ(storedInstallDir(), found[1].gameFolder.string());
+}
+
+TEST_F(StartupFixture, ChoosingAgainListsEvenASingleInstallation) {
+    storeInstallDir(makeGame("Old"));
+    found = {found_("Steam Game", Source::Steam)};
+    prompter.answerChoice(0);
+    Installation installation;
+    EXPECT_EQ(
+        locator("english").locate({.gameFolder = std::nullopt, .chooseAgain = true}, installation),
+        LocateOutcome::Found);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Which installation of Draskel 3 do you want to set up?"));
+    EXPECT_EQ(storedInstallDir(), found[0].gameFolder.string());
+}
+
+TEST_F(StartupFixture, NothingFoundAsksForTheExecutableInAnyLetterCase) {
+    fs::create_directories(dir / "home/.steam");
+    const fs::path game = makeGame("My Game");
+    // The name in the chooser is the one typed; the file on disk is spelt differently.
+    prompter.answerFile(platform::pathToQString(game / "draskel3.exe"));
+    Installation installation;
+    EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Found);
     ASSERT_EQ(prompter.shown().size(), 2u);
     EXPECT_EQ(prompter.shown()[0].text, QStringLiteral("Keine Installation!\n\nNo installation!"));
     EXPECT_EQ(prompter.shown()[0].caption, QString());
-    EXPECT_EQ(prompter.shown()[1].caption, QStringLiteral("\"Draskel3.exe\""));
-    EXPECT_EQ(prompter.shown()[1].initialName, QStringLiteral("draskel3.exe"));
-    EXPECT_EQ(storedInstallDir(), (dir / "My Game").string()); // no trailing separator
-    EXPECT_EQ(paths.engineIniPath, dir / "My Game/Ini/dk3e.ini");
+    const ui::FileRequest& request = prompter.shown()[1].request;
+    EXPECT_EQ(request.title, QStringLiteral("\"Draskel3.exe\""));
+    EXPECT_EQ(request.initialName, QStringLiteral("draskel3.exe"));
+    EXPECT_TRUE(request.showHidden);
+    EXPECT_TRUE(request.acceptAnyName);
+    EXPECT_FALSE(request.startFolder.isEmpty());
+    EXPECT_EQ(storedInstallDir(), game.string()); // no trailing separator
+    EXPECT_EQ(installation.gameFolder, game);
 
     // The next start goes straight on.
-    ScriptedPrompter silent;
-    GamePaths again;
-    EXPECT_EQ(locateInstallation(again, store, catalogue, silent, nullptr), LocateOutcome::Found);
-    EXPECT_TRUE(silent.shown().empty());
+    prompter.clear();
+    EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Found);
+    EXPECT_TRUE(prompter.shown().empty());
 }
 
-TEST_F(StartupFixture, CancelledOrInvalidChoiceEndsAndStoresNothing) {
+TEST_F(StartupFixture, ChoiceWithoutARealEngineFileEndsAndStoresNothing) {
     prompter.answerCancel();
-    EXPECT_EQ(locateInstallation(paths, store, catalogue, prompter, nullptr),
-              LocateOutcome::Cancelled);
+    Installation installation;
+    EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Cancelled);
     EXPECT_EQ(prompter.shown().size(), 2u);
 
+    // No engine file, and an engine "file" that is a folder: neither is the game.
     dir.write("NotTheGame/Draskel3.exe", "");
-    prompter.clear();
-    prompter.answerFile(platform::pathToQString(dir / "NotTheGame/Draskel3.exe"));
-    EXPECT_EQ(locateInstallation(paths, store, catalogue, prompter, nullptr),
-              LocateOutcome::Invalid);
-    ASSERT_EQ(prompter.shown().size(), 3u);
-    EXPECT_EQ(prompter.shown()[2].text,
-              QString::fromUtf8("Ungültiges Verzeichnis!\n\nInvalid path!"));
+    fs::create_directories(dir / "Folder/Ini/dk3e.ini");
+    for (const char* folder : {"NotTheGame", "Folder"}) {
+        prompter.clear();
+        prompter.answerFile(platform::pathToQString(dir / folder / "Draskel3.exe"));
+        EXPECT_EQ(locator().locate({}, installation), LocateOutcome::Invalid) << folder;
+        ASSERT_EQ(prompter.shown().size(), 3u);
+        EXPECT_EQ(prompter.shown()[2].text,
+                  QString::fromUtf8("Ungültiges Verzeichnis!\n\nInvalid path!"));
+    }
     EXPECT_EQ(storedInstallDir(), "");
     EXPECT_FALSE(fs::exists(store.file()));
+}
+
+TEST_F(StartupFixture, GameFolderOfTheCommandLineServesThisRunOnly) {
+    storeInstallDir(makeGame("Stored"));
+    const fs::path game = makeGame("Named");
+    Installation installation;
+    EXPECT_EQ(locator().locate({.gameFolder = game}, installation), LocateOutcome::Found);
+    EXPECT_EQ(installation.gameFolder, game);
+    EXPECT_EQ(storedInstallDir(), (dir / "Stored").string());
+    EXPECT_TRUE(prompter.shown().empty());
+
+    EXPECT_EQ(locator().locate({.gameFolder = dir / "nowhere"}, installation),
+              LocateOutcome::Invalid);
+    EXPECT_EQ(prompter.shown().size(), 1u);
 }
 
 TEST_F(StartupFixture, LanguageDefaultsToGermanAndIsStored) {
@@ -116,6 +245,45 @@ TEST_F(StartupFixture, LanguageDefaultsToGermanAndIsStored) {
     EXPECT_EQ(store.value(KeyValueStore::kGameKey, KeyValueStore::kLanguage), "deutsch");
     ASSERT_FALSE(store.setValue(KeyValueStore::kGameKey, KeyValueStore::kLanguage, "English"));
     EXPECT_EQ(restoreLanguage(store), "English");
+}
+
+TEST(CommandLine, OptionsOfOursAndQtsOwn) {
+    using Action = CommandLine::Action;
+    EXPECT_EQ(parseCommandLine({}).action, Action::Run);
+    EXPECT_EQ(parseCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(parseCommandLine({"--choose-game", "--version"}).action, Action::Version);
+    EXPECT_TRUE(parseCommandLine({"--choose-game"}).chooseGame);
+    EXPECT_EQ(parseCommandLine({"--game-dir", "/g/d k3"}).gameFolder, fs::path("/g/d k3"));
+    EXPECT_EQ(parseCommandLine({"--game-dir=/g"}).gameFolder, fs::path("/g"));
+    // Qt's options and their values are QApplication's business.
+    const CommandLine withQt = parseCommandLine({"-platform", "offscreen", "--style", "Fusion"});
+    EXPECT_EQ(withQt.action, Action::Run);
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--bogus"},
+                                                  {"stray"},
+                                                  {"--game-dir"},
+                                                  {"--game-dir="},
+                                                  {"--game-dir", "/g", "--choose-game"}}) {
+        const CommandLine result = parseCommandLine(wrong);
+        EXPECT_EQ(result.action, Action::Invalid) << wrong.front();
+        EXPECT_FALSE(result.error.empty());
+    }
+    EXPECT_EQ(versionText(), std::string("draskel3-tuning ") + DK3_VERSION + "\n");
+}
+
+TEST(GameRunning, WritesAskOnlyWhileTheGameRuns) {
+    ScriptedPrompter prompter;
+    setGameRunningProbe([] { return false; });
+    EXPECT_TRUE(confirmWriteWhileGameRuns(prompter, nullptr, "english"));
+    EXPECT_TRUE(prompter.shown().empty());
+    setGameRunningProbe([] { return true; });
+    prompter.answerNo();
+    EXPECT_FALSE(confirmWriteWhileGameRuns(prompter, nullptr, "deutsch"));
+    prompter.answerYes();
+    EXPECT_TRUE(confirmWriteWhileGameRuns(prompter, nullptr, "english"));
+    ASSERT_EQ(prompter.shown().size(), 2u);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Draskel 3 läuft gerade.")));
+    EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("Save anyway?")));
+    setGameRunningProbe({});
 }
 
 } // namespace

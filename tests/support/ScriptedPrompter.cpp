@@ -24,28 +24,51 @@ std::optional<ScriptedPrompter::Answer> ScriptedPrompter::next(const char* what)
 
 void ScriptedPrompter::showMessage(QWidget*, const QString& caption, const QString& text,
                                    ui::MessageIcon icon) {
-    shown_.push_back({Shown::Kind::Message, caption, text, icon, {}, false});
+    shown_.push_back({Shown::Kind::Message, caption, text, icon, {}, false, {}, {}});
 }
 
 bool ScriptedPrompter::askYesNo(QWidget*, const QString& caption, const QString& text) {
-    shown_.push_back({Shown::Kind::Question, caption, text, ui::MessageIcon::None, {}, false});
+    shown_.push_back(
+        {Shown::Kind::Question, caption, text, ui::MessageIcon::None, {}, false, {}, {}});
     const auto answer = next("question");
     return answer && answer->yes;
 }
 
 std::optional<QString> ScriptedPrompter::chooseExistingFile(QWidget*,
                                                             const ui::FileRequest& request) {
-    shown_.push_back({Shown::Kind::OpenFile, request.title, request.filter, ui::MessageIcon::None,
-                      request.initialName, request.confirmOverwrite});
+    shown_.push_back({Shown::Kind::OpenFile,
+                      request.title,
+                      request.filter,
+                      ui::MessageIcon::None,
+                      request.initialName,
+                      request.confirmOverwrite,
+                      {},
+                      request});
     const auto answer = next("open-file chooser");
     return answer ? answer->file : std::nullopt;
 }
 
 std::optional<QString> ScriptedPrompter::chooseSaveFile(QWidget*, const ui::FileRequest& request) {
-    shown_.push_back({Shown::Kind::SaveFile, request.title, request.filter, ui::MessageIcon::None,
-                      request.initialName, request.confirmOverwrite});
+    shown_.push_back({Shown::Kind::SaveFile,
+                      request.title,
+                      request.filter,
+                      ui::MessageIcon::None,
+                      request.initialName,
+                      request.confirmOverwrite,
+                      {},
+                      request});
     const auto answer = next("save-file chooser");
     return answer ? answer->file : std::nullopt;
+}
+
+std::optional<int> ScriptedPrompter::chooseItem(QWidget*, const QString& caption,
+                                                const QString& text, const QStringList& items) {
+    shown_.push_back(
+        {Shown::Kind::Choice, caption, text, ui::MessageIcon::None, {}, false, items, {}});
+    const auto answer = next("choice");
+    if (!answer || !answer->choice)
+        return std::nullopt;
+    return answer->choice;
 }
 
 } // namespace dk3::test

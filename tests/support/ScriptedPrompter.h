@@ -17,12 +17,14 @@ namespace dk3::test {
 class ScriptedPrompter final : public ui::Prompter {
 public:
     struct Shown {
-        enum class Kind { Message, Question, OpenFile, SaveFile } kind;
+        enum class Kind { Message, Question, OpenFile, SaveFile, Choice } kind;
         QString caption; // caption or chooser title
         QString text;    // message text or chooser filter
         ui::MessageIcon icon = ui::MessageIcon::None;
         QString initialName;
         bool confirmOverwrite = false;
+        QStringList items;       // the entries of a choice
+        ui::FileRequest request; // the whole request of a file chooser
     };
 
     // Answers, used in the order they were queued.
@@ -30,6 +32,7 @@ public:
     void answerNo() { answers_.push_back(Answer{false, std::nullopt}); }
     void answerFile(const QString& path) { answers_.push_back(Answer{true, path}); }
     void answerCancel() { answers_.push_back(Answer{false, std::nullopt}); }
+    void answerChoice(int index) { answers_.push_back(Answer{true, std::nullopt, index}); }
 
     const std::vector<Shown>& shown() const { return shown_; }
     QStringList messageTexts() const; // texts of messages and questions, in order
@@ -45,11 +48,14 @@ public:
     std::optional<QString> chooseExistingFile(QWidget* parent,
                                               const ui::FileRequest& request) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const ui::FileRequest& request) override;
+    std::optional<int> chooseItem(QWidget* parent, const QString& caption, const QString& text,
+                                  const QStringList& items) override;
 
 private:
     struct Answer {
         bool yes;
         std::optional<QString> file;
+        std::optional<int> choice = std::nullopt;
     };
     std::optional<Answer> next(const char* what);
 
