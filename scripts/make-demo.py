@@ -7,8 +7,12 @@ statement, and the per-user options file of the documents folder. Every file is 
 values are plausible settings of the kinds the program edits, and differ from the program's
 restore defaults in places so that restoring defaults visibly changes something.
 
-Usage: scripts/make-demo.py [--check]
-  --check   write nothing; fail when a file in demo/ differs from what this script makes
+Usage: scripts/make-demo.py [--check | --steam-home HOME]
+  --check             write nothing; fail when a file in demo/ differs from what this script makes
+  --steam-home HOME   lay out HOME as a player's home folder in which Steam runs the demo game
+                      under Proton: a Steam library listing it, its app manifest, the game in
+                      steamapps/common and the Proton prefix with the per-user options in the
+                      prefix's own documents folder
 """
 
 import sys
@@ -339,7 +343,67 @@ FILES = {
 }
 
 
+# An app id of our own for the demo; the program recognises the game by its files, not by its id.
+DEMO_APP_ID = "3999990"
+DEMO_INSTALL_DIR = "Draskel 3"
+
+
+def vdf(lines):
+    """Valve's key-value text as Steam writes it: tabs, LF line ends."""
+    return "\n".join(lines) + "\n"
+
+
+def steam_home(home):
+    """A home folder in which Steam has installed the demo game and made its Proton prefix."""
+    steam = home / ".local/share/Steam"
+    steamapps = steam / "steamapps"
+    game = steamapps / "common" / DEMO_INSTALL_DIR
+    prefix = steamapps / "compatdata" / DEMO_APP_ID / "pfx"
+    documents = prefix / "drive_c/users/steamuser/Documents"
+    files = {
+        steamapps / "libraryfolders.vdf": vdf([
+            '"libraryfolders"', "{", '\t"0"', "\t{", f'\t\t"path"\t\t"{steam}"',
+            '\t\t"label"\t\t""', '\t\t"apps"', "\t\t{", f'\t\t\t"{DEMO_APP_ID}"\t\t"1048576"',
+            "\t\t}", "\t}", "}"]),
+        steamapps / f"appmanifest_{DEMO_APP_ID}.acf": vdf([
+            '"AppState"', "{", f'\t"appid"\t\t"{DEMO_APP_ID}"', '\t"name"\t\t"Draskel 3"',
+            f'\t"installdir"\t\t"{DEMO_INSTALL_DIR}"', '\t"StateFlags"\t\t"4"', "}"]),
+        prefix / "system.reg": "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+                               "#arch=win64\n",
+        prefix / "user.reg": "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
+                             "#arch=win64\n\n"
+                             "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1700000000\n"
+                             '"Personal"="C:\\\\users\\\\steamuser\\\\Documents"\n',
+    }
+    for relative, text in FILES.items():
+        if relative.startswith("game/"):
+            files[game / relative[len("game/"):]] = text
+        else:
+            files[documents / relative[len("documents/"):]] = text
+    for target, text in files.items():
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_bytes(text.encode("cp1252"))
+    dosdevices = prefix / "dosdevices"
+    dosdevices.mkdir(parents=True, exist_ok=True)
+    for letter, target in (("c:", "../drive_c"), ("z:", "/")):
+        link = dosdevices / letter
+        if not link.is_symlink():
+            link.symlink_to(target)
+    # Steam's own links to its root, as the native client makes them.
+    (home / ".steam").mkdir(parents=True, exist_ok=True)
+    for name in ("steam", "root"):
+        link = home / ".steam" / name
+        if not link.is_symlink():
+            link.symlink_to("../.local/share/Steam")
+    (home / "Documents").mkdir(parents=True, exist_ok=True)
+    print(f"Demo game:     {game}")
+    print(f"Proton prefix: {prefix}")
+    return 0
+
+
 def main(argv):
+    if len(argv) == 3 and argv[1] == "--steam-home":
+        return steam_home(Path(argv[2]).resolve())
     check = argv[1:] == ["--check"]
     if argv[1:] and not check:
         print(__doc__.strip(), file=sys.stderr)

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Builds the program and starts it against the demo game installation that ships with the
-# project, in a scratch folder with its own configuration and documents folders, so the user's own
-# settings and documents stay untouched.
+# Builds the program and starts it on the demo game, laid out in a scratch home folder as Steam
+# installs a game it runs under Proton: a Steam library listing it, the game in
+# steamapps/common, and its Proton prefix with the per-user options in the prefix's own
+# documents folder. Nothing is stored beforehand, so the program finds the game by itself. The
+# user's own settings, documents and Steam stay untouched.
 #
-# Usage: scripts/run-demo.sh            start in a window (needs a display)
-#        scripts/run-demo.sh --xvfb     start under Xvfb, save a screenshot, then stop
-#        DK3_LANGUAGE=english scripts/run-demo.sh   start with another stored language
+# Usage: scripts/run-demo.sh [program options]          start in a window (needs a display)
+#        scripts/run-demo.sh --xvfb [program options]   start under Xvfb, save a screenshot, stop
+#        DK3_LANGUAGE=english scripts/run-demo.sh       start in English (or italiano, deutsch)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 mode=window
-[ "${1:-}" = "--xvfb" ] && mode=xvfb
+if [ "${1:-}" = "--xvfb" ]; then
+    mode=xvfb
+    shift
+fi
 
 if [ "$mode" = xvfb ]; then
     scripts/setup.sh imagemagick
@@ -22,44 +27,42 @@ scripts/build.sh release --target draskel3-tuning
 
 scratch="$root/build/demo-run"
 rm -rf "$scratch"
-mkdir -p "$scratch/config/draskel3-tuning" "$scratch/documents" "$scratch/home"
+mkdir -p "$scratch/config/draskel3-tuning"
 mkdir -m 700 "$scratch/runtime"
-cp -r demo/game "$scratch/game"
-cp -r demo/documents/. "$scratch/documents/"
+python3 scripts/make-demo.py --steam-home "$scratch/home"
 
-# The program's store of the installation folder and language (the stand-in for the registry key
-# the game's installer writes), pointing at the scratch copy of the demo game.
-{
-    printf '[SOFTWARE\\Brannholt Productions Software AG\\Draskel III]\r\n'
-    printf 'INSTALL_DIR="%s"\r\n' "$scratch/game"
-    [ -n "${DK3_LANGUAGE:-}" ] && printf 'VORLIX_LANGUAGE="%s"\r\n' "$DK3_LANGUAGE"
-} > "$scratch/config/draskel3-tuning/registry.ini"
-printf 'XDG_DOCUMENTS_DIR="%s"\n' "$scratch/documents" > "$scratch/config/user-dirs.dirs"
+# The program's own store (installation folder and language) starts without a game folder; only
+# a language asked for is put in.
+if [ -n "${DK3_LANGUAGE:-}" ]; then
+    {
+        printf '[SOFTWARE\\Brannholt Productions Software AG\\Draskel III]\r\n'
+        printf 'VORLIX_LANGUAGE="%s"\r\n' "$DK3_LANGUAGE"
+    } > "$scratch/config/draskel3-tuning/registry.ini"
+fi
 
-export XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime"
+export XDG_DOCUMENTS_DIR="$scratch/home/Documents"
+unset XDG_DATA_HOME WINEPREFIX
 program="$root/build/release/src/draskel3-tuning"
-echo "Demo installation: $scratch/game"
-echo "Documents folder:  $scratch/documents"
 
 if [ "$mode" = window ]; then
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         cat <<TXT
 There is no display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot open.
-Run it under Xvfb instead, which also saves a screenshot:
+Start the demo under Xvfb instead; it saves a screenshot to build/demo-run/screenshot.png:
     scripts/run-demo.sh --xvfb
-(or by hand: xvfb-run -a -s "-screen 0 1280x1024x24" $program)
-The screenshot lands in build/demo-run/screenshot.png.
 TXT
         exit 1
     fi
-    exec "$program"
+    exec "$program" "$@"
 fi
 
 # Under Xvfb: start, wait for the window, take a screenshot of the whole screen, stop.
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    "$1" & pid=$!
+    screenshot=$1; shift
+    "$@" & pid=$!
     sleep "${DK3_SCREENSHOT_DELAY:-4}"
-    import -window root "$2"
+    import -window root "$screenshot"
     kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null || true
-' _ "$program" "$scratch/screenshot.png"
+' _ "$scratch/screenshot.png" "$program" "$@"
 echo "Screenshot: build/demo-run/screenshot.png"
