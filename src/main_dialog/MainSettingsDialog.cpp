@@ -151,11 +151,10 @@ app::GameLocator MainSettingsDialog::gameLocator() {
 
 void MainSettingsDialog::useInstallation(const discovery::Installation& installation) {
     installation_ = installation;
-    paths_.setInstallation(installation);
     // The game's per-user folder; that it exists already is the usual case.
     const fs::path userFolder = app::GamePaths::userFolderIn(installation.documentsFolder);
     ::mkdir(userFolder.c_str(), 0755);
-    paths_.setInstallation(installation); // again, now that the folder exists in its spelling
+    paths_.setInstallation(installation);
 }
 
 void MainSettingsDialog::chooseAnotherInstallation() {
