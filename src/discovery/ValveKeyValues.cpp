@@ -94,6 +94,8 @@ private:
             case 't':
                 out.push_back('\t');
                 break;
+            case '\0':
+                return false;
             default:
                 // Steam writes no other escape; a stray backslash is kept as it stands.
                 out.push_back('\\');

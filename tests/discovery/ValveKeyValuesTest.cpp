@@ -44,6 +44,7 @@ TEST(ValveKeyValues, RefusesDamagedAndBinaryText) {
              std::string("\"a\" \"b\\"),                // escape at the end
              std::string("{ \"a\" \"b\" }"),            // block without key
              std::string("\"a\" \"b\0c\"", 9),          // NUL inside a value
+             std::string("\"a\" \"b\\\0\"", 9),         // NUL after a backslash
              std::string("\0\0\x02libraryfolders", 17), // binary key-value file
          })
         EXPECT_FALSE(parseKeyValues(text)) << text;
