@@ -252,6 +252,41 @@ bool readData(Lines& lines, std::string_view line, std::size_t pos, RegistryValu
     return false;
 }
 
+// True when the escaped key name at the start of raw (up to its closing bracket) is certainly
+// none of wanted (lower-case, unescaped). Most names differ from all of them within a few
+// characters, so this spares decoding the thousands of keys of a system.reg. Names with escapes
+// other than a doubled backslash are left undecided (false), to be decoded in full.
+bool surelyNoneOf(std::string_view raw, const std::vector<std::string>& wanted) {
+    for (const std::string& name : wanted) {
+        std::size_t r = 0;
+        std::size_t w = 0;
+        for (;;) {
+            if (r >= raw.size())
+                return false; // no closing bracket: let the full reading refuse it
+            char c = raw[r];
+            if (c == ']') {
+                if (w == name.size())
+                    return false; // a match
+                break;
+            }
+            if (c == '\\') {
+                if (r + 1 >= raw.size() || raw[r + 1] != '\\')
+                    return false;
+                ++r;
+            } else if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            } else if (static_cast<unsigned char>(c) >= 0x80) {
+                return false; // UTF-8 of a non-ASCII name
+            }
+            if (w >= name.size() || name[w] != c)
+                break;
+            ++r;
+            ++w;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string utf16ToUtf8(std::u16string_view units) {
@@ -308,6 +343,12 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
             continue;
         if (line[pos] == '[') {
             ++pos;
+            if (!wanted.empty() && surelyNoneOf(line.substr(pos), wanted)) {
+                inKey = true;
+                skipping = true;
+                current = nullptr;
+                continue;
+            }
             std::u16string units;
             if (!readEscaped(line, pos, ']', units))
                 return std::nullopt;

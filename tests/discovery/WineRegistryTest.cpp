@@ -57,12 +57,15 @@ TEST(WineRegistry, KeepsOnlyAskedKeysAndMergesRepeatedOnes) {
                              "[Wanted\\\\Key]\n"
                              "\"a\"=\"1\"\n"
                              "[wanted\\\\key] 5\n"
-                             "\"b\"=\"2\"\n";
+                             "\"b\"=\"2\"\n"
+                             "[Wanted\\\\\\x004bey]\n" // an escaped letter needs the full reading
+                             "\"c\"=\"3\"\n";
     const auto registry = WineRegistry::parse(text, {"WANTED\\key"});
     ASSERT_TRUE(registry);
     EXPECT_EQ(registry->keyCount(), 1u);
     EXPECT_EQ(registry->text("Wanted\\Key", "a"), "1");
     EXPECT_EQ(registry->text("Wanted\\Key", "b"), "2");
+    EXPECT_EQ(registry->text("Wanted\\Key", "c"), "3");
     EXPECT_EQ(registry->text("Other", "x"), std::nullopt);
     EXPECT_EQ(WineRegistry::parse(text)->text("Other", "x"), "1");
 }
