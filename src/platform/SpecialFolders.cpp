@@ -51,6 +51,22 @@ bool claimPrivateFolder(const fs::path& folder, std::string& error) {
 } // namespace
 
 fs::path documentsFolder() {
+    // The variable in the environment counts first: players point it at a prefix's Documents
+    // for one start. Relative values are ignored, as the XDG rules say.
+    if (const char* fromEnvironment = std::getenv("XDG_DOCUMENTS_DIR")) {
+        std::string value = fromEnvironment;
+        if (value.starts_with("$HOME/") || value == "$HOME") {
+            if (const char* home = std::getenv("HOME"); home && *home == '/')
+                value.replace(0, 5, home);
+        }
+        fs::path folder = fs::path(value).lexically_normal();
+        if (folder.is_absolute()) {
+            if (folder.filename().empty() && folder != folder.root_path())
+                folder = folder.parent_path();
+            return folder;
+        }
+    }
+    // Qt reads user-dirs.dirs and falls back to ~/Documents.
     return pathFromQString(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 

@@ -9,8 +9,9 @@
 
 namespace dk3::platform {
 
-// The XDG documents folder ($XDG_DOCUMENTS_DIR via user-dirs.dirs, default ~/Documents). Wine
-// links its "My Documents" to the same folder by default, so the game finds its options there.
+// The XDG documents folder: $XDG_DOCUMENTS_DIR from the environment when it is absolute, else the
+// one user-dirs.dirs names, else ~/Documents. Plain Wine links a new prefix's "My Documents" to
+// this folder; the game in a prefix uses the prefix's own documents folder, which discovery finds.
 std::filesystem::path documentsFolder();
 
 // A temporary folder that belongs to this user alone: $XDG_RUNTIME_DIR/draskel3-tuning when the

@@ -1,0 +1,147 @@
+// Discovery runs at every start before the window shows, so it must stay far below what a player
+// notices. The home measured here is a busy one: three Steam libraries holding 300 app manifests
+// (with a folder for each app), and ten Wine prefixes whose system.reg files have the size of a
+// prefix with a few programs installed (about 1 MB each). The game is in one library and in one
+// prefix. The scratch home is removed when the program ends.
+
+#include "bench_support.h"
+#include "discovery/Installation.h"
+
+#include <benchmark/benchmark.h>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+namespace fs = std::filesystem;
+using namespace dk3;
+
+constexpr int kLibraries = 3;
+constexpr int kManifests = 300;
+constexpr int kPrefixes = 10;
+constexpr int kRegistryKeys = 6000; // about 1 MB of system.reg
+
+void write(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+void makeGame(const fs::path& folder) {
+    write(folder / "Draskel3.exe", "MZ");
+    write(folder / "Ini/dk3e.ini", "[Engine.Setup]\r\n");
+}
+
+std::string systemReg(const std::string& installDir) {
+    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n"
+                       "#arch=win64\n\n";
+    for (int key = 0; key < kRegistryKeys; ++key) {
+        text += "[Software\\\\Classes\\\\CLSID\\\\{0000" + std::to_string(100000 + key) +
+                "-0000-0000-C000-000000000046}] 1700000000\n#time=1d9c0a8b2e4f6a0\n"
+                "@=\"Some component\"\n\"ThreadingModel\"=\"Both\"\n"
+                "\"Data\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,\\\n"
+                "  13,14,15,16\n\n";
+    }
+    if (!installDir.empty())
+        text += "[Software\\\\Wow6432Node\\\\Brannholt Productions Software AG\\\\Draskel III] "
+                "1700000000\n\"INSTALL_DIR\"=\"" +
+                installDir + "\"\n";
+    return text;
+}
+
+void makePrefix(const fs::path& prefix, const std::string& installDir) {
+    write(prefix / "system.reg", systemReg(installDir));
+    write(prefix / "user.reg",
+          "WINE REGISTRY Version 2\n\n"
+          "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders] 1\n"
+          "\"Personal\"=\"C:\\\\users\\\\player\\\\Documents\"\n");
+    fs::create_directories(prefix / "drive_c/users/player/Documents");
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices/c:");
+    fs::create_directory_symlink("/", prefix / "dosdevices/z:");
+}
+
+struct BusyHome {
+    BusyHome() : folder(bench::scratchFolder("dk3-bench-discovery")) {
+        environment.home = folder / "home";
+        environment.dataHome = environment.home / ".local/share";
+        environment.configHome = environment.home / ".config";
+        environment.documentsFolder = environment.home / "Documents";
+
+        const fs::path root = environment.dataHome / "Steam";
+        std::vector<fs::path> libraries = {root};
+        for (int i = 1; i < kLibraries; ++i)
+            libraries.push_back(folder / ("disk" + std::to_string(i)) / "SteamLibrary");
+        std::string list = "\"libraryfolders\"\n{\n";
+        for (std::size_t i = 0; i < libraries.size(); ++i)
+            list += "\t\"" + std::to_string(i) + "\"\n\t{\n\t\t\"path\"\t\t\"" +
+                    libraries[i].string() + "\"\n\t\t\"apps\"\n\t\t{\n\t\t}\n\t}\n";
+        write(root / "steamapps/libraryfolders.vdf", list + "}\n");
+        for (int app = 0; app < kManifests; ++app) {
+            const fs::path& library = libraries[static_cast<std::size_t>(app % kLibraries)];
+            const std::string id = std::to_string(100000 + app);
+            const std::string installDir = "Game " + id;
+            write(library / "steamapps" / ("appmanifest_" + id + ".acf"),
+                  "\"AppState\"\n{\n\t\"appid\"\t\t\"" + id +
+                      "\"\n\t\"Universe\"\t\t\"1\"\n"
+                      "\t\"name\"\t\t\"Game " +
+                      id +
+                      "\"\n\t\"StateFlags\"\t\t\"4\"\n"
+                      "\t\"installdir\"\t\t\"" +
+                      installDir +
+                      "\"\n\t\"SizeOnDisk\"\t\t\"1000\"\n"
+                      "\t\"InstalledDepots\"\n\t{\n\t\t\"" +
+                      id +
+                      "1\"\n\t\t{\n"
+                      "\t\t\t\"manifest\"\t\t\"123456789\"\n\t\t}\n\t}\n}\n");
+            const fs::path common = library / "steamapps/common" / installDir;
+            if (app == kManifests / 2)
+                makeGame(common);
+            else
+                write(common / "game.exe", "MZ");
+        }
+
+        for (int i = 0; i < kPrefixes; ++i) {
+            const fs::path prefix =
+                i == 0 ? environment.home / ".wine"
+                       : environment.dataHome / "bottles/bottles" / ("bottle" + std::to_string(i));
+            const bool withGame = i == kPrefixes - 1;
+            makePrefix(prefix, withGame ? "C:\\\\Games\\\\Draskel 3" : "");
+            if (withGame)
+                makeGame(prefix / "drive_c/Games/Draskel 3");
+        }
+    }
+    ~BusyHome() {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    BusyHome(const BusyHome&) = delete;
+    BusyHome& operator=(const BusyHome&) = delete;
+
+    fs::path folder;
+    discovery::Environment environment;
+};
+
+void BM_DiscoverInstallations(benchmark::State& state) {
+    static BusyHome home;
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const auto installations = discovery::discoverInstallations(home.environment);
+        found = installations.size();
+        benchmark::DoNotOptimize(installations.data());
+    }
+    if (found != 2)
+        state.SkipWithError("the busy home should hold the game twice");
+    state.counters["installations"] = static_cast<double>(found);
+}
+BENCHMARK(BM_DiscoverInstallations)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+BENCHMARK_MAIN();

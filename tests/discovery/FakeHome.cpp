@@ -1,0 +1,90 @@
+#include "FakeHome.h"
+
+namespace dk3::test {
+namespace fs = std::filesystem;
+
+FakeHome::FakeHome() {
+    environment_.home = dir_ / "home";
+    environment_.dataHome = environment_.home / ".local/share";
+    environment_.configHome = environment_.home / ".config";
+    environment_.documentsFolder = environment_.home / "Documents";
+    fs::create_directories(environment_.documentsFolder);
+}
+
+fs::path FakeHome::makeGame(const fs::path& folder, const std::string& exeName) const {
+    fs::create_directories(folder / "Ini");
+    writeFile(folder / exeName, "MZ");
+    writeFile(folder / "Ini/dk3e.ini", "[Engine.Setup]\n");
+    return folder;
+}
+
+fs::path FakeHome::makePrefix(const fs::path& prefix, const std::string& installDir, bool win64,
+                              const std::string& user, const std::string& userReg) const {
+    fs::create_directories(prefix / "drive_c/users" / user);
+    fs::create_directories(prefix / "dosdevices");
+    std::error_code ec;
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices/c:", ec);
+    fs::create_directory_symlink("/", prefix / "dosdevices/z:", ec);
+    std::string system = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
+    system += win64 ? "#arch=win64\n\n" : "#arch=win32\n\n";
+    system += "[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion] 1700000000\n"
+              "\"ProductName\"=\"Microsoft Windows 10\"\n\n";
+    if (!installDir.empty()) {
+        system += win64 ? "[Software\\\\Wow6432Node\\\\Brannholt Productions Software "
+                          "AG\\\\Draskel III] 1700000001\n"
+                        : "[Software\\\\Brannholt Productions Software AG\\\\Draskel III] "
+                          "1700000001\n";
+        system += "#time=1d9c0a8b2e4f6a0\n\"INSTALL_DIR\"=\"" + regEscaped(installDir) + "\"\n";
+    }
+    writeFile(prefix / "system.reg", system);
+    writeFile(prefix / "user.reg", "WINE REGISTRY Version 2\n;; All keys relative to "
+                                   "\\\\User\\\\S-1-5-21-0-0-0-1000\n\n" +
+                                       userReg);
+    return prefix;
+}
+
+void FakeHome::addSteamApp(const fs::path& library, const std::string& appId,
+                           const std::string& installDir) const {
+    fs::create_directories(library / "steamapps/common");
+    writeFile(library / "steamapps" / ("appmanifest_" + appId + ".acf"),
+              "\"AppState\"\n{\n\t\"appid\"\t\t\"" + appId +
+                  "\"\n\t\"Universe\"\t\t\"1\"\n\t\"name\"\t\t\"App " + appId +
+                  "\"\n\t\"installdir\"\t\t\"" + installDir + "\"\n}\n");
+}
+
+void FakeHome::writeLibraryFolders(const fs::path& root, const std::vector<fs::path>& libraries,
+                                   bool nested) const {
+    std::string text = nested ? "\"libraryfolders\"\n{\n"
+                              : "\"LibraryFolders\"\n{\n"
+                                "\t\"TimeNextStatsReport\"\t\"1\"\n";
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+        const std::string index = std::to_string(i);
+        if (nested)
+            text += "\t\"" + index + "\"\n\t{\n\t\t\"path\"\t\t\"" + libraries[i].string() +
+                    "\"\n\t\t\"apps\"\n\t\t{\n\t\t}\n\t}\n";
+        else
+            text += "\t\"" + std::to_string(i + 1) + "\"\t\t\"" + libraries[i].string() + "\"\n";
+    }
+    text += "}\n";
+    fs::create_directories(root / "steamapps");
+    writeFile(root / "steamapps/libraryfolders.vdf", text);
+}
+
+std::string regEscaped(const std::string& windowsPath) {
+    std::string out;
+    for (const char c : windowsPath) {
+        if (c == '\\' || c == '"')
+            out.push_back('\\');
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::string onDriveZ(const fs::path& linuxPath) {
+    std::string out = "Z:";
+    for (const char c : linuxPath.string())
+        out.push_back(c == '/' ? '\\' : c);
+    return out;
+}
+
+} // namespace dk3::test
