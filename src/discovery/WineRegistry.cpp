@@ -48,6 +48,28 @@ public:
         return true;
     }
 
+    // Moves to the next line that starts, after blanks, with "[": the next key. Used to pass
+    // over the values of keys nobody asked for without looking at each line.
+    void skipToKeyLine() {
+        std::size_t search = pos_;
+        for (;;) {
+            const std::size_t bracket = text_.find('[', search);
+            if (bracket == std::string_view::npos) {
+                pos_ = text_.size();
+                return;
+            }
+            const std::size_t newline = text_.rfind('\n', bracket);
+            const std::size_t start =
+                newline == std::string_view::npos || newline < pos_ ? pos_ : newline + 1;
+            if (std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(start),
+                            text_.begin() + static_cast<std::ptrdiff_t>(bracket), isBlank)) {
+                pos_ = start;
+                return;
+            }
+            search = bracket + 1;
+        }
+    }
+
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
@@ -334,7 +356,7 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
     WineRegistry registry;
     std::map<std::string, RegistryValue>* current = nullptr;
     bool inKey = false;
-    bool skipping = false; // inside a key that was not asked for
+    bool skipping = false; // the last key was not asked for; its values are passed over
     while (lines.next(line)) {
         std::size_t pos = 0;
         while (pos < line.size() && isBlank(line[pos]))
@@ -347,6 +369,7 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
                 inKey = true;
                 skipping = true;
                 current = nullptr;
+                lines.skipToKeyLine();
                 continue;
             }
             std::u16string units;
@@ -364,16 +387,14 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
             skipping =
                 !wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end();
             current = skipping ? nullptr : &registry.keys_[name];
+            if (skipping)
+                lines.skipToKeyLine();
             continue;
         }
         if (!inKey)
             return std::nullopt;
-        if (skipping) {
-            // Only hex data runs on over several lines.
-            while (!line.empty() && line.back() == '\\' && lines.next(line)) {
-            }
+        if (skipping)
             continue;
-        }
         std::string name;
         if (line[pos] == '@') {
             ++pos;

@@ -96,3 +96,28 @@ TEST(PrefixDocuments, ProtonUserIsSteamuserEvenBesideOtherUsers) {
 
 } // namespace
 } // namespace dk3::discovery
+
+namespace dk3::discovery {
+namespace {
+
+TEST(ProcessEnvironment, RelativeXdgValuesAndPrefixAreIgnored) {
+    using test::ScopedEnv;
+    const ScopedEnv home("HOME", "/home/someone");
+    const ScopedEnv data("XDG_DATA_HOME", "relative/data");
+    const ScopedEnv config("XDG_CONFIG_HOME", "/elsewhere/config");
+    const ScopedEnv documents("XDG_DOCUMENTS_DIR", "/pfx/drive_c/users/steamuser/Documents");
+    {
+        const ScopedEnv prefix("WINEPREFIX", "games/prefix");
+        const Environment environment = Environment::fromProcess();
+        EXPECT_EQ(environment.home, "/home/someone");
+        EXPECT_EQ(environment.dataHome, "/home/someone/.local/share");
+        EXPECT_EQ(environment.configHome, "/elsewhere/config");
+        EXPECT_EQ(environment.documentsFolder, "/pfx/drive_c/users/steamuser/Documents");
+        EXPECT_EQ(environment.winePrefix, std::nullopt);
+    }
+    const ScopedEnv prefix("WINEPREFIX", "/games/prefix");
+    EXPECT_EQ(Environment::fromProcess().winePrefix, "/games/prefix");
+}
+
+} // namespace
+} // namespace dk3::discovery
