@@ -233,9 +233,12 @@ BackupResult loadBackup(const fs::path& backupFile, const fs::path& engineFile,
     writes.emplace_back(userOptionsFile, std::move(decoded.contents.userOptions));
     writes.emplace_back(shaderFile, std::move(decoded.contents.shader));
     fs::path failed;
-    if (const auto writeError = platform::writeFilesWithJournal(writes, journal, &failed))
+    bool unfinished = false;
+    if (const auto writeError =
+            platform::writeFilesWithJournal(writes, journal, &failed, &unfinished))
         return failure(op, roleOf(failed, engineFile, userOptionsFile, shaderFile), failed,
-                       writeError);
+                       writeError,
+                       unfinished ? BackupProblem::UnfinishedRestore : BackupProblem::None);
     return {op, BackupFileRole::None, backupFile, {}, BackupProblem::None};
 }
 
@@ -300,13 +303,13 @@ std::string describeBackupResult(const BackupResult& result) {
         sentence = file + " is one of the game files being backed up; choose another name.";
         break;
     case BackupProblem::UnfinishedRestore:
-        sentence = "An earlier loading of a backup was interrupted and cannot be completed: " +
+        sentence = "Loading a backup was interrupted and can be neither completed nor undone: " +
                    (result.error ? "could not write " + what + ": " +
                                        platform::describeError(result.error) + "."
                                  : what + " is damaged.");
         return sentence + (creating ? " No backup was written."
-                                    : " The game files were left as they were; they may still "
-                                      "hold parts of two backups.");
+                                    : " The game files may hold parts of two backups until "
+                                      "the next start or backup action completes the loading.");
     }
     return sentence + outcome;
 }

@@ -41,8 +41,9 @@ enum class BackupProblem {
     TooLarge,          // larger than a backup may be, or a game file too long for the format
     WrongExtension,    // a backup to load must be named *.dkb
     TargetIsGameFile,  // creating would overwrite one of the game files being backed up
-    UnfinishedRestore, // an interrupted restore could not be completed, so the game files may
-                       // still be a mix of two backups; nothing was read or written
+    UnfinishedRestore, // a restore interrupted (by a kill, or a failure it could not undo)
+                       // cannot be completed yet, so the game files may be a mix of two
+                       // backups until a later recovery completes it
 };
 
 // The backup file's bytes, or nothing when a part is longer than a 32-bit length can say.

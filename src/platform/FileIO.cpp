@@ -621,7 +621,8 @@ std::error_code writeFilesAtomically(const std::vector<std::pair<fs::path, std::
 }
 
 std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std::string>>& files,
-                                      const fs::path& journal, fs::path* failedFile) {
+                                      const fs::path& journal, fs::path* failedFile,
+                                      bool* unfinished) {
     const auto fail = [&](std::error_code ec, const fs::path& file) {
         if (failedFile)
             *failedFile = file;
@@ -669,15 +670,20 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
                     removals.push_back({fs::absolute(staged[j].target), {}});
             }
             std::vector<StagedFile> undone;
-            if (stageAll(undo, undone, kGroupWrite, nullptr))
+            const auto leaveForRecovery = [&] {
+                if (unfinished)
+                    *unfinished = true;
                 return fail(ec, files[i].first);
+            };
+            if (stageAll(undo, undone, kGroupWrite, nullptr))
+                return leaveForRecovery();
             std::vector<JournalEntry> undoEntries = removals;
             for (const StagedFile& file : undone)
                 undoEntries.push_back({fs::absolute(file.target), fs::absolute(file.temporary)});
             if (writePrivateFileAtomically(journal, encodeJournal(undoEntries))) {
                 for (StagedFile& file : undone)
                     file.discard();
-                return fail(ec, files[i].first);
+                return leaveForRecovery();
             }
             for (std::size_t j = i; j < staged.size(); ++j)
                 staged[j].discard();

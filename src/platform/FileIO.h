@@ -61,10 +61,13 @@ writeFilesAtomically(const std::vector<std::pair<std::filesystem::path, std::str
 // exists leaves every file as it was. Only one group write or recovery per journal runs at a
 // time (a lock file journal + ".lock" is held meanwhile). An unfinished journal left by an
 // earlier, killed run is recovered first; if that fails, nothing is written.
+// A rename that fails while the process lives is undone, so the files are as they were. Only when
+// the undo cannot even be staged (a disk that turned read-only half-way) do the files stay a mix
+// until a later recovery completes the write; *unfinished is then set to true.
 [[nodiscard]] std::error_code
 writeFilesWithJournal(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
                       const std::filesystem::path& journal,
-                      std::filesystem::path* failedFile = nullptr);
+                      std::filesystem::path* failedFile = nullptr, bool* unfinished = nullptr);
 
 struct FileGroupRecovery {
     enum class Outcome {

@@ -265,6 +265,33 @@ TEST(BackupFile, BackupActionsFinishAnInterruptedLoadBeforeTheyReadTheGameFiles)
     EXPECT_EQ(game.contents(), second);
 }
 
+TEST(BackupFile, ALoadThatCanNeitherFinishNorUndoIsReportedAsUnfinished) {
+    static const Game* current = nullptr;
+    Game game;
+    current = &game;
+    const BackupContents restored{"new engine", "new options", "new shader"};
+    const auto backup = game.dir.write("new.dkb", *encodeBackup(restored));
+    // The game's folders vanish after the engine file is replaced (a drive unplugged half-way).
+    platform::setGroupWriteProbe([](int point) {
+        if (point == 2) {
+            fs::rename(current->dir / "game", current->dir / "game-away");
+            fs::rename(current->dir / "docs", current->dir / "docs-away");
+        }
+    });
+    const auto result = game.load(backup);
+    platform::setGroupWriteProbe(nullptr);
+    EXPECT_EQ(result.problem, BackupProblem::UnfinishedRestore);
+    EXPECT_EQ(result.role, BackupFileRole::UserOptionsFile);
+    const auto text = describeBackupResult(result);
+    EXPECT_NE(text.find("neither completed nor undone"), std::string::npos) << text;
+    EXPECT_EQ(text.find("left as they were"), std::string::npos) << text;
+
+    fs::rename(game.dir / "game-away", game.dir / "game");
+    fs::rename(game.dir / "docs-away", game.dir / "docs");
+    EXPECT_EQ(game.recover().outcome, RestoreRecovery::Outcome::Completed);
+    EXPECT_EQ(game.contents(), restored);
+}
+
 TEST(BackupFile, TheRestoreJournalLivesInTheProgramsConfigurationFolder) {
     TempDir dir;
     test::ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());

@@ -334,3 +334,37 @@ TEST(FileIO, ADamagedOrForeignJournalTouchesNoFileAndIsSetAside) {
 
 } // namespace
 } // namespace dk3::platform
+
+namespace dk3::platform {
+namespace {
+
+TEST(FileIO, AGroupWriteThatCanNeitherFinishNorUndoSaysSoAndIsCompletedLater) {
+    Group group;
+    static const Group* current = nullptr;
+    current = &group;
+    // After the engine file is replaced, both folders vanish: the options file's rename fails,
+    // and so does staging the engine file's old content to undo it.
+    setGroupWriteProbe([](int point) {
+        if (point == 2) {
+            fs::rename(current->dir / "game", current->dir / "game-away");
+            fs::rename(current->dir / "docs", current->dir / "docs-away");
+        }
+    });
+    fs::path failed;
+    bool unfinished = false;
+    EXPECT_TRUE(writeFilesWithJournal(group.newContents(), group.journal, &failed, &unfinished));
+    setGroupWriteProbe(nullptr);
+    EXPECT_TRUE(unfinished);
+    EXPECT_EQ(failed, group.options);
+    EXPECT_TRUE(fs::exists(group.journal));
+
+    fs::rename(group.dir / "game-away", group.dir / "game");
+    fs::rename(group.dir / "docs-away", group.dir / "docs");
+    EXPECT_EQ(recoverFileGroup(group.journal).outcome, FileGroupRecovery::Outcome::Completed);
+    EXPECT_EQ(group.contents(),
+              (std::vector<std::string>{"new engine", "new options", "new shader"}));
+    EXPECT_EQ(group.leftovers(), 0u);
+}
+
+} // namespace
+} // namespace dk3::platform
