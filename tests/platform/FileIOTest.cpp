@@ -330,6 +330,13 @@ TEST(FileIO, ADamagedOrForeignJournalTouchesNoFileAndIsSetAside) {
     // The next group write is not held up by the damaged journal set aside.
     ASSERT_FALSE(writeFilesWithJournal(group.newContents(), group.journal));
     EXPECT_EQ(readFile(group.options), "new options");
+
+    // While another copy writes the group (and holds the journal's lock), recovery keeps off.
+    const int lock = ::open((group.journal.string() + ".lock").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    EXPECT_EQ(recoverFileGroup(group.journal).outcome, FileGroupRecovery::Outcome::Busy);
+    ::close(lock);
+    EXPECT_EQ(recoverFileGroup(group.journal).outcome, FileGroupRecovery::Outcome::Nothing);
 }
 
 } // namespace
