@@ -690,8 +690,9 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
             for (StagedFile& file : undone)
                 file.release();
             fs::path ignored;
-            if (!applyJournal(undoEntries, ignored))
-                (void)removeJournal(journal);
+            if (applyJournal(undoEntries, ignored))
+                return leaveForRecovery(); // the undo journal stays for a later recovery
+            (void)removeJournal(journal);
             return fail(ec, files[i].first);
         }
         probe(2 + static_cast<int>(i));
