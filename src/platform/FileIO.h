@@ -62,8 +62,8 @@ writeFilesAtomically(const std::vector<std::pair<std::filesystem::path, std::str
 // time (a lock file journal + ".lock" is held meanwhile). An unfinished journal left by an
 // earlier, killed run is recovered first; if that fails, nothing is written.
 // A rename that fails while the process lives is undone, so the files are as they were. Only when
-// the undo cannot even be staged (a disk that turned read-only half-way) do the files stay a mix
-// until a later recovery completes the write; *unfinished is then set to true.
+// the undo itself fails (a disk that turned read-only half-way) do the files stay a mix until a
+// later recovery completes the journal left in place; *unfinished is then set to true.
 [[nodiscard]] std::error_code
 writeFilesWithJournal(const std::vector<std::pair<std::filesystem::path, std::string>>& files,
                       const std::filesystem::path& journal,
