@@ -1,6 +1,7 @@
 // libFuzzer target for the backup decoder: any file a user may pick as a backup must be refused
 // or accepted without a crash, an out-of-bounds read or an allocation sized by a damaged header.
-// Built and run by scripts/fuzz-backup.sh.
+// fuzz-sources: src/maintenance/BackupFile.cpp src/platform/FileIO.cpp
+// Built and run by scripts/fuzz.sh; seeds by fuzz/seeds_backup.py.
 
 #include "maintenance/BackupFile.h"
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless: the format check, the release
-# build's tests, then the same tests under the address and undefined-behaviour sanitizers.
+# build's tests, the same tests under the address and undefined-behaviour sanitizers, then every
+# fuzz target for 20 seconds (scripts/fuzz.sh 20), so that a regression is caught on every change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +28,6 @@ for flavour in release sanitize; do
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
 done
+echo "== fuzz targets"
+scripts/fuzz.sh 20
 echo "All tests passed."

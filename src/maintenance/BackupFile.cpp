@@ -35,7 +35,61 @@ struct GameFile {
     const fs::path& path;
 };
 
+BackupFileRole roleOf(const fs::path& file, const fs::path& engineFile,
+                      const fs::path& userOptionsFile, const fs::path& shaderFile) {
+    return file == engineFile        ? BackupFileRole::EngineFile
+           : file == userOptionsFile ? BackupFileRole::UserOptionsFile
+           : file == shaderFile      ? BackupFileRole::ShaderFile
+                                     : BackupFileRole::None;
+}
+
+// An interrupted restore must be finished before the game files are read or written again;
+// nothing else may run while they can still be a mix of two backups.
+std::optional<BackupResult> finishEarlierRestore(BackupOperation op, const fs::path& engineFile,
+                                                 const fs::path& userOptionsFile,
+                                                 const fs::path& shaderFile,
+                                                 const fs::path& journal) {
+    const RestoreRecovery recovery =
+        recoverInterruptedRestore(engineFile, userOptionsFile, shaderFile, journal);
+    // A running copy's restore is waited for by the write itself. After a damaged journal the
+    // files may be a mix: loading a whole backup mends that, a backup of them would keep it.
+    if (recovery.ok() || recovery.outcome == RestoreRecovery::Outcome::Busy ||
+        (recovery.outcome == RestoreRecovery::Outcome::Damaged && op == BackupOperation::Load))
+        return std::nullopt;
+    return failure(op, roleOf(recovery.file, engineFile, userOptionsFile, shaderFile),
+                   recovery.file, recovery.error, BackupProblem::UnfinishedRestore);
+}
+
 } // namespace
+
+RestoreRecovery recoverInterruptedRestore(const fs::path& engineFile,
+                                          const fs::path& userOptionsFile,
+                                          const fs::path& shaderFile, const fs::path& journal) {
+    using Outcome = platform::FileGroupRecovery::Outcome;
+    const auto group =
+        platform::recoverFileGroup(journal, {engineFile, userOptionsFile, shaderFile});
+    RestoreRecovery result;
+    result.file = group.file;
+    result.error = group.error;
+    switch (group.outcome) {
+    case Outcome::Nothing:
+        result.outcome = RestoreRecovery::Outcome::Nothing;
+        break;
+    case Outcome::Completed:
+        result.outcome = RestoreRecovery::Outcome::Completed;
+        break;
+    case Outcome::Busy:
+        result.outcome = RestoreRecovery::Outcome::Busy;
+        break;
+    case Outcome::Failed:
+        result.outcome = RestoreRecovery::Outcome::Failed;
+        break;
+    case Outcome::Damaged:
+        result.outcome = RestoreRecovery::Outcome::Damaged;
+        break;
+    }
+    return result;
+}
 
 std::optional<std::string> encodeBackup(const BackupContents& contents) {
     const std::array<const std::string*, 3> parts{&contents.engine, &contents.userOptions,
@@ -104,8 +158,13 @@ bool hasBackupExtension(const fs::path& path) {
 }
 
 BackupResult createBackup(const fs::path& engineFile, const fs::path& userOptionsFile,
-                          const fs::path& shaderFile, const fs::path& target) {
+                          const fs::path& shaderFile, const fs::path& target,
+                          const fs::path& journal) {
     constexpr auto op = BackupOperation::Create;
+    // A backup of a half-restored installation would keep the mix for ever.
+    if (auto unfinished =
+            finishEarlierRestore(op, engineFile, userOptionsFile, shaderFile, journal))
+        return *unfinished;
     const std::array<GameFile, 3> gameFiles{{{BackupFileRole::EngineFile, engineFile},
                                              {BackupFileRole::UserOptionsFile, userOptionsFile},
                                              {BackupFileRole::ShaderFile, shaderFile}}};
@@ -141,7 +200,8 @@ BackupResult createBackup(const fs::path& engineFile, const fs::path& userOption
 }
 
 BackupResult loadBackup(const fs::path& backupFile, const fs::path& engineFile,
-                        const fs::path& userOptionsFile, const fs::path& shaderFile) {
+                        const fs::path& userOptionsFile, const fs::path& shaderFile,
+                        const fs::path& journal) {
     constexpr auto op = BackupOperation::Load;
     const auto refuse = [&](std::error_code error, BackupProblem problem = BackupProblem::None) {
         return failure(op, BackupFileRole::Backup, backupFile, error, problem);
@@ -164,18 +224,21 @@ BackupResult loadBackup(const fs::path& backupFile, const fs::path& engineFile,
     if (decoded.problem != BackupProblem::None)
         return refuse({}, decoded.problem);
 
+    if (auto unfinished =
+            finishEarlierRestore(op, engineFile, userOptionsFile, shaderFile, journal))
+        return *unfinished;
+
     std::vector<std::pair<fs::path, std::string>> writes;
     writes.emplace_back(engineFile, std::move(decoded.contents.engine));
     writes.emplace_back(userOptionsFile, std::move(decoded.contents.userOptions));
     writes.emplace_back(shaderFile, std::move(decoded.contents.shader));
     fs::path failed;
-    if (const auto writeError = platform::writeFilesAtomically(writes, &failed)) {
-        const BackupFileRole role = failed == engineFile        ? BackupFileRole::EngineFile
-                                    : failed == userOptionsFile ? BackupFileRole::UserOptionsFile
-                                    : failed == shaderFile      ? BackupFileRole::ShaderFile
-                                                                : BackupFileRole::None;
-        return failure(op, role, failed, writeError);
-    }
+    bool unfinished = false;
+    if (const auto writeError =
+            platform::writeFilesWithJournal(writes, journal, &failed, &unfinished))
+        return failure(op, roleOf(failed, engineFile, userOptionsFile, shaderFile), failed,
+                       writeError,
+                       unfinished ? BackupProblem::UnfinishedRestore : BackupProblem::None);
     return {op, BackupFileRole::None, backupFile, {}, BackupProblem::None};
 }
 
@@ -239,6 +302,14 @@ std::string describeBackupResult(const BackupResult& result) {
     case BackupProblem::TargetIsGameFile:
         sentence = file + " is one of the game files being backed up; choose another name.";
         break;
+    case BackupProblem::UnfinishedRestore:
+        sentence = "Loading a backup was interrupted and can be neither completed nor undone: " +
+                   (result.error ? "could not write " + what + ": " +
+                                       platform::describeError(result.error) + "."
+                                 : what + " is damaged.");
+        return sentence + (creating ? " No backup was written."
+                                    : " The game files may hold parts of two backups until "
+                                      "the next start or backup action completes the loading.");
     }
     return sentence + outcome;
 }

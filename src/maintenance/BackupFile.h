@@ -35,12 +35,15 @@ struct BackupContents {
 // Why a file was refused, apart from errors of the operating system.
 enum class BackupProblem {
     None,
-    TooShort,         // fewer bytes than the 12-byte header
-    Truncated,        // fewer bytes than the header's lengths announce
-    Padded,           // more bytes than the header's lengths announce
-    TooLarge,         // larger than a backup may be, or a game file too long for the format
-    WrongExtension,   // a backup to load must be named *.dkb
-    TargetIsGameFile, // creating would overwrite one of the game files being backed up
+    TooShort,          // fewer bytes than the 12-byte header
+    Truncated,         // fewer bytes than the header's lengths announce
+    Padded,            // more bytes than the header's lengths announce
+    TooLarge,          // larger than a backup may be, or a game file too long for the format
+    WrongExtension,    // a backup to load must be named *.dkb
+    TargetIsGameFile,  // creating would overwrite one of the game files being backed up
+    UnfinishedRestore, // a restore interrupted (by a kill, or a failure it could not undo)
+                       // cannot be completed yet, so the game files may be a mix of two
+                       // backups until a later recovery completes it
 };
 
 // The backup file's bytes, or nothing when a part is longer than a 32-bit length can say.
@@ -87,6 +90,37 @@ struct BackupResult {
     bool ok() const { return !error && problem == BackupProblem::None; }
 };
 
+// Where loading a backup keeps its journal: restore.journal in the program's own configuration
+// folder ($XDG_CONFIG_HOME/draskel3-tuning). Not in the game's folders: the user options file
+// usually lies on another file system than the installation, the journal must survive a reboot
+// (unlike the runtime folder) and be found whichever installation is located next time.
+std::filesystem::path defaultRestoreJournal();
+
+// What recoverInterruptedRestore found and did.
+struct RestoreRecovery {
+    enum class Outcome {
+        Nothing,   // no restore was interrupted
+        Completed, // an interrupted restore was finished: the files now hold that backup
+        Busy,      // another running copy is restoring right now
+        Failed,    // a game file could not be replaced; the next attempt tries again
+        Damaged,   // the journal was unreadable and was set aside; no file was touched
+    };
+    Outcome outcome = Outcome::Nothing;
+    std::filesystem::path file; // the file that failed, or the journal
+    std::error_code error;
+
+    bool ok() const { return outcome == Outcome::Nothing || outcome == Outcome::Completed; }
+};
+
+// Finishes a backup load that was killed part-way, so that the three game files all come from
+// the backup being loaded, and removes what killed loads left beside the game files. Loading and
+// creating a backup call it first; the start-up should call it too, before it reads any setting.
+RestoreRecovery
+recoverInterruptedRestore(const std::filesystem::path& engineFile,
+                          const std::filesystem::path& userOptionsFile,
+                          const std::filesystem::path& shaderFile,
+                          const std::filesystem::path& journal = defaultRestoreJournal());
+
 // Reads the three game files as they are on disk now and writes them into target (the path of
 // backupTargetPath). Every game file must exist and be readable. The target is written
 // atomically: on failure no partly written backup is left and an existing target keeps its old
@@ -94,14 +128,18 @@ struct BackupResult {
 BackupResult createBackup(const std::filesystem::path& engineFile,
                           const std::filesystem::path& userOptionsFile,
                           const std::filesystem::path& shaderFile,
-                          const std::filesystem::path& target);
+                          const std::filesystem::path& target,
+                          const std::filesystem::path& journal = defaultRestoreJournal());
 
 // Checks backupFile completely (name, size on disk, header, exact length) and only then writes
-// the three game files, all or nothing: on any failure every game file stays as it was.
+// the three game files, all or nothing: on any failure every game file stays as it was. The
+// write is journalled (see recoverInterruptedRestore): when the program is killed half-way, the
+// next start or backup action completes it.
 BackupResult loadBackup(const std::filesystem::path& backupFile,
                         const std::filesystem::path& engineFile,
                         const std::filesystem::path& userOptionsFile,
-                        const std::filesystem::path& shaderFile);
+                        const std::filesystem::path& shaderFile,
+                        const std::filesystem::path& journal = defaultRestoreJournal());
 
 // One or two English sentences naming the file, such as
 // Could not read the user options file "/home/p/Documents/draskel3/UserOptions.ini": no such

@@ -1,8 +1,12 @@
 #include "maintenance/BackupFile.h"
 
+#include "platform/FileIO.h"
 #include "support/TempDir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace dk3::maintenance {
 namespace {
@@ -17,12 +21,17 @@ struct Game {
     fs::path engine = dir.write("game/Ini/dk3e.ini", "[Engine.Setup]\r\nQuality=3\r\n\xE9\n");
     fs::path userOptions = dir.write("docs/draskel3/UserOptions.ini", "");
     fs::path shader = dir.write("game/Data/IP_DOF.fx", std::string("float b = 1.0;\0\xFF", 16));
+    TempDir config; // the program's own configuration folder, where loading keeps its journal
+    fs::path journal = config / "restore.journal";
 
     BackupResult create(const fs::path& target) const {
-        return createBackup(engine, userOptions, shader, target);
+        return createBackup(engine, userOptions, shader, target, journal);
     }
     BackupResult load(const fs::path& backup) const {
-        return loadBackup(backup, engine, userOptions, shader);
+        return loadBackup(backup, engine, userOptions, shader, journal);
+    }
+    RestoreRecovery recover() const {
+        return recoverInterruptedRestore(engine, userOptions, shader, journal);
     }
     BackupContents contents() const {
         return {*readFile(engine), *readFile(userOptions), *readFile(shader)};
@@ -167,6 +176,126 @@ TEST(BackupFile, CreateFailuresNameTheFileAndLeaveNoBackup) {
     EXPECT_EQ(result.problem, BackupProblem::TargetIsGameFile);
     EXPECT_EQ(readFile(game.engine), engineBefore);
     EXPECT_EQ(entries(game.dir.path()), 2);
+}
+
+int killPoint = -1;
+void killAtPoint(int point) {
+    if (point == killPoint)
+        ::raise(SIGKILL);
+}
+
+// Loads backup in a child process that is killed at the given step of the restore.
+void loadKilledAt(const Game& game, const fs::path& backup, int point) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        killPoint = point;
+        platform::setGroupWriteProbe(killAtPoint);
+        (void)game.load(backup);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the load ran to its end";
+}
+
+std::size_t hiddenFiles(const Game& game) {
+    std::size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(game.dir.path()))
+        count += entry.path().filename().string()[0] == '.';
+    return count;
+}
+
+TEST(BackupFile, ALoadKilledAtAnyStepEndsWithTheFilesOfOneBackupAndNothingLeftBehind) {
+    const BackupContents oldFiles{"old engine", "old options", "old shader"};
+    const BackupContents newFiles{"new engine", "new options", "new shader"};
+    // Staged, journal written, after each of the three renames, journal removed.
+    for (int point = 0; point <= 5; ++point) {
+        SCOPED_TRACE("killed at step " + std::to_string(point));
+        Game game;
+        test::writeFile(game.engine, oldFiles.engine);
+        test::writeFile(game.userOptions, oldFiles.userOptions);
+        test::writeFile(game.shader, oldFiles.shader);
+        const auto backup = game.dir.write("new.dkb", *encodeBackup(newFiles));
+        loadKilledAt(game, backup, point);
+
+        const RestoreRecovery recovery = game.recover();
+        EXPECT_TRUE(recovery.ok());
+        EXPECT_EQ(recovery.outcome, point >= 1 && point <= 4 ? RestoreRecovery::Outcome::Completed
+                                                             : RestoreRecovery::Outcome::Nothing);
+        EXPECT_EQ(game.contents(), point == 0 ? oldFiles : newFiles);
+        EXPECT_EQ(hiddenFiles(game), 0u);
+        EXPECT_FALSE(fs::exists(game.journal));
+    }
+}
+
+TEST(BackupFile, BackupActionsFinishAnInterruptedLoadBeforeTheyReadTheGameFiles) {
+    Game game;
+    const BackupContents first{"first engine", "first options", "first shader"};
+    const BackupContents second{"second engine", "second options", "second shader"};
+    const auto firstBackup = game.dir.write("first.dkb", *encodeBackup(first));
+    const auto secondBackup = game.dir.write("second.dkb", *encodeBackup(second));
+
+    // Killed after the first rename: a backup made now holds the completed restore, not a mix.
+    loadKilledAt(game, firstBackup, 2);
+    EXPECT_EQ(*readFile(game.engine), first.engine);
+    EXPECT_NE(*readFile(game.userOptions), first.userOptions);
+    const auto made = game.dir / "made.dkb";
+    ASSERT_TRUE(game.create(made).ok());
+    EXPECT_EQ(readFile(made), encodeBackup(first));
+
+    // Killed again; loading another backup completes the first and then writes the second.
+    loadKilledAt(game, secondBackup, 3);
+    ASSERT_TRUE(game.load(firstBackup).ok());
+    EXPECT_EQ(game.contents(), first);
+    EXPECT_EQ(hiddenFiles(game), 0u);
+
+    // A journal that cannot be finished stops a backup of the files it left; the reason names
+    // the file in the way.
+    loadKilledAt(game, secondBackup, 1);
+    fs::remove(game.shader);
+    fs::create_directories(game.shader / "in the way");
+    const auto refused = game.create(made);
+    EXPECT_EQ(refused.problem, BackupProblem::UnfinishedRestore);
+    EXPECT_EQ(refused.role, BackupFileRole::ShaderFile);
+    EXPECT_EQ(readFile(made), encodeBackup(first));
+    EXPECT_NE(describeBackupResult(refused).find("interrupted"), std::string::npos);
+    EXPECT_EQ(game.recover().outcome, RestoreRecovery::Outcome::Failed);
+    fs::remove_all(game.shader);
+    EXPECT_EQ(game.recover().outcome, RestoreRecovery::Outcome::Completed);
+    EXPECT_EQ(game.contents(), second);
+}
+
+TEST(BackupFile, ALoadThatCanNeitherFinishNorUndoIsReportedAsUnfinished) {
+    static const Game* current = nullptr;
+    Game game;
+    current = &game;
+    const BackupContents restored{"new engine", "new options", "new shader"};
+    const auto backup = game.dir.write("new.dkb", *encodeBackup(restored));
+    // The game's folders vanish after the engine file is replaced (a drive unplugged half-way).
+    platform::setGroupWriteProbe([](int point) {
+        if (point == 2) {
+            fs::rename(current->dir / "game", current->dir / "game-away");
+            fs::rename(current->dir / "docs", current->dir / "docs-away");
+        }
+    });
+    const auto result = game.load(backup);
+    platform::setGroupWriteProbe(nullptr);
+    EXPECT_EQ(result.problem, BackupProblem::UnfinishedRestore);
+    EXPECT_EQ(result.role, BackupFileRole::UserOptionsFile);
+    const auto text = describeBackupResult(result);
+    EXPECT_NE(text.find("neither completed nor undone"), std::string::npos) << text;
+    EXPECT_EQ(text.find("left as they were"), std::string::npos) << text;
+
+    fs::rename(game.dir / "game-away", game.dir / "game");
+    fs::rename(game.dir / "docs-away", game.dir / "docs");
+    EXPECT_EQ(game.recover().outcome, RestoreRecovery::Outcome::Completed);
+    EXPECT_EQ(game.contents(), restored);
+}
+
+TEST(BackupFile, TheRestoreJournalLivesInTheProgramsConfigurationFolder) {
+    TempDir dir;
+    test::ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());
+    EXPECT_EQ(defaultRestoreJournal(), dir / "draskel3-tuning/restore.journal");
 }
 
 } // namespace

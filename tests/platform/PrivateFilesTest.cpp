@@ -110,3 +110,104 @@ TEST(SingleInstance, SecondCopyIsTurnedAwayAndAKilledCopysLockIsTakenOver) {
 
 } // namespace
 } // namespace dk3::platform
+
+namespace dk3::platform {
+namespace {
+
+// Runs body in a child process that holds the lock of folder until the returned pipe's write end
+// is closed; gives the child's pid once it holds it.
+struct LockHolder {
+    pid_t pid = -1;
+    int release = -1;
+
+    explicit LockHolder(const std::filesystem::path& folder) {
+        int ready[2];
+        int hold[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        EXPECT_EQ(::pipe(hold), 0);
+        pid = ::fork();
+        if (pid == 0) {
+            ::close(ready[0]);
+            ::close(hold[1]);
+            SingleInstance holder(folder);
+            const char state = holder.state() == SingleInstance::State::Acquired ? 'y' : 'n';
+            (void)!::write(ready[1], &state, 1);
+            char byte = 0;
+            (void)!::read(hold[0], &byte, 1); // until the parent lets go
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(hold[0]);
+        release = hold[1];
+        char state = 0;
+        EXPECT_EQ(::read(ready[0], &state, 1), 1);
+        EXPECT_EQ(state, 'y');
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        ::close(release);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }
+};
+
+TEST(SingleInstance, DamagedOrForeignLockFilesAreTakenOverAndOnlyALivingCopyTurnsUsAway) {
+    TempDir dir;
+    const auto lock = dir / "VORLIX.lock";
+    const auto takesOver = [&](const char* what) {
+        SingleInstance instance(dir.path());
+        EXPECT_EQ(instance.state(), SingleInstance::State::Acquired)
+            << what << ": " << instance.error().message();
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(lock))) << what;
+    };
+    test::writeFile(lock, "");
+    takesOver("empty lock file");
+    test::writeFile(lock, std::string("\xFF\x00garbage\n\n", 11));
+    takesOver("garbage");
+    // A living process that is not a copy of ours; it holds no lock on the file.
+    test::writeFile(lock, "1\ninit\n\n");
+    takesOver("lock naming pid 1");
+
+    const auto victim = dir.write("victim.txt", "precious");
+    fs::create_symlink(victim, lock);
+    takesOver("link to a file");
+    EXPECT_EQ(readFile(victim), "precious");
+    fs::remove(lock);
+    fs::create_symlink(dir / "nowhere", lock);
+    takesOver("dangling link");
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+    fs::remove(lock);
+    ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0);
+    takesOver("pipe");
+    fs::remove(lock);
+    fs::create_directory(lock);
+    takesOver("empty folder");
+
+    // A folder with something in it is not removed; the lock is unavailable, and says why.
+    fs::remove(lock);
+    dir.write("VORLIX.lock/keep", "x");
+    {
+        SingleInstance instance(dir.path());
+        EXPECT_EQ(instance.state(), SingleInstance::State::Unavailable);
+        EXPECT_EQ(instance.error(), std::errc::is_a_directory);
+        EXPECT_FALSE(instance.anotherCopyRuns());
+    }
+    EXPECT_EQ(readFile(dir / "VORLIX.lock/keep"), "x");
+}
+
+TEST(SingleInstance, ALivingCopyInAnotherProcessKeepsItsLock) {
+    TempDir dir;
+    {
+        LockHolder holder(dir.path());
+        SingleInstance second(dir.path());
+        EXPECT_EQ(second.state(), SingleInstance::State::AnotherCopyRuns);
+        EXPECT_TRUE(fs::exists(dir / "VORLIX.lock")); // the holder's lock stays
+        SingleInstance third(dir.path());
+        EXPECT_TRUE(third.anotherCopyRuns());
+    }
+    SingleInstance after(dir.path()); // the holder has ended
+    EXPECT_EQ(after.state(), SingleInstance::State::Acquired);
+}
+
+} // namespace
+} // namespace dk3::platform
