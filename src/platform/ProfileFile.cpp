@@ -545,6 +545,11 @@ bool writeInto(std::string& content, std::string_view section, std::string_view 
         Edit<char> edit;
         if (!applyWrite(std::string_view(content), section, key, value, edit))
             return false;
+        // The first line keeps the blanks in front of a name that begins like a byte-order mark:
+        // without them the file would begin with the mark and read as another encoding.
+        if (edit.begin == 0 &&
+            encodingOf(std::string_view(content).substr(edit.keepBegin)) != Encoding::Bytes)
+            edit.begin = edit.keepBegin;
         std::string result;
         result.reserve(content.size() + edit.head.size() + edit.tail.size() + key.size());
         result.append(content, 0, edit.begin);

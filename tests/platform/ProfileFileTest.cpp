@@ -463,6 +463,10 @@ TEST_F(ProfileFile, ReadsFilesWithAByteOrderMarkAsWineDoes) {
     EXPECT_EQ(read(wide, "Options.Video", "Resolution.Width"), "1280");
     EXPECT_EQ(read(wide, "OPTIONS.VIDEO", "caf\xe9"), "\xe4 \x80 ?");
     EXPECT_EQ(read(wide, "Options.Video", "\"q\""), "\x8c");
+    // A name that merely begins like a mark behind a blank stays 8-bit, also after a write.
+    EXPECT_EQ(read(" \xff\xfek=1\n", "", "\xff\xfek"), "1");
+    EXPECT_EQ(written(" \xff\xfek=1\n", "", "\xff\xfek", "2"), " \xff\xfek=2\n");
+    EXPECT_EQ(written("\t\xef\xbb\xbf\n", "", "\xef\xbb\xbf", "2"), "\t\xef\xbb\xbf=2\n");
     // Only the two marks count: a UTF-16 big-endian mark is two bytes of the first line.
     EXPECT_EQ(read("\xfe\xff[A]\nk=1\n", "A", "k"), "<default>");
     EXPECT_EQ(read("\xef\xbb[A]\nk=1\n", "A", "k"), "<default>");
