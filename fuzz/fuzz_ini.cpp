@@ -27,8 +27,8 @@ using dk3::profile::writeText;
 
 struct Scratch {
     Scratch() {
-        char pattern[] = "/tmp/dk3-fuzz-ini-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr)
+        std::string pattern = (fs::temp_directory_path() / "dk3-fuzz-ini-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
             std::abort();
         folder = pattern;
     }
