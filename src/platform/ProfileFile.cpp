@@ -531,8 +531,16 @@ bool applyWrite(View<Char> characters, std::string_view section, std::string_vie
     }
     const auto where = locate(characters, View<Char>(wideSection), View<Char>(wideKey));
     // The same value again changes nothing: a file that ends as it was is not even rewritten.
-    if (where.keyLine && where.key.value && *where.key.value == View<Char>(wideValue))
-        return false;
+    // In a marked file "the same" is what the caller reads: a value holding characters that read
+    // as '?' is not replaced by the '?' of a caller that writes back what it read.
+    if (where.keyLine && where.key.value) {
+        if constexpr (std::is_same_v<Char, char>) {
+            if (*where.key.value == value)
+                return false;
+        } else if (narrowed(*where.key.value) == value) {
+            return false;
+        }
+    }
     edit = editFor(characters, where, View<Char>(wideSection), View<Char>(wideKey),
                    View<Char>(wideValue));
     return true;

@@ -46,13 +46,14 @@ std::int32_t readInt(const std::filesystem::path& file, std::string_view section
 // code on success; a read-only file, a missing folder or a directory in the way fail and leave
 // the file untouched, and so does a file that exists but cannot be read or is too large.
 //
-// Writing the value the key already holds writes nothing. New lines end like the file's lines:
-// CR LF in a new file, a file without line ends and a CR LF file; otherwise the kind of line end
-// the file uses most (ties go to CR LF, then LF). Names and the value lose the blanks the reads
-// would drop anyway (a value only its leading ones). A write whose lines would not read back as
-// written is refused with std::errc::invalid_argument and nothing is written: any CR, LF or NUL
-// byte, a key holding "=", and a key line that would read as a section header ("[x]" with any
-// value, "[a" with the value "]").
+// Writing the value the key already holds writes nothing (in a file with a mark: the value as a
+// read gives it, so writing back what was read never turns a character into '?'). New lines end
+// like the file's lines: CR LF in a new file, a file without line ends and a CR LF file; otherwise
+// the kind of line end the file uses most (ties go to CR LF, then LF). Names and the value lose the
+// blanks the reads would drop anyway (a value only its leading ones). A write whose lines would not
+// read back as written is refused with std::errc::invalid_argument and nothing is written: any CR,
+// LF or NUL byte, a key holding "=", and a key line that would read as a section header ("[x]" with
+// any value, "[a" with the value "]").
 [[nodiscard]] std::error_code writeText(const std::filesystem::path& file, std::string_view section,
                                         std::string_view key, std::string_view value);
 

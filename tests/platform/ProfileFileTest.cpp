@@ -540,6 +540,13 @@ TEST_F(ProfileFile, WritesNeverMakeBrokenMarkedFilesWorse) {
     ASSERT_FALSE(writeText(path, "A", "k", "1"));
     EXPECT_EQ(readFile(path), broken + "k=1\r\n");
 
+    // Writing back what a read gave keeps characters that read as '?'.
+    for (const std::string& content : {broken, utf16(u"[A]\r\nx=\u03a9\xd800\r\n")}) {
+        const fs::path kept = file(content);
+        EXPECT_FALSE(writeText(kept, "A", "x", readText(kept, "A", "x", "")));
+        EXPECT_EQ(readFile(kept), content);
+    }
+
     // UTF-16 with unpaired surrogates and an odd last byte: the surrogates stay, they read as
     // '?', and the half code unit stays the last byte behind everything a write adds.
     const std::string surrogates = utf16(u"[A]\r\nk=\xd800|\xdc00\r\n");
