@@ -360,19 +360,23 @@ std::pair<char32_t, std::size_t> decodeUtf8(std::string_view content, std::size_
     return {code, length};
 }
 
-DecodedText decode(std::string_view content, Encoding encoding) {
+// Reads need only the characters; writes also need where each one starts.
+DecodedText decode(std::string_view content, Encoding encoding, bool withOffsets) {
     DecodedText decoded;
     decoded.text.reserve(content.size());
-    decoded.offsets.reserve(content.size() + 1);
+    if (withOffsets)
+        decoded.offsets.reserve(content.size() + 1);
     if (encoding == Encoding::Utf8) {
         std::size_t at = kUtf8Mark.size();
         while (at < content.size()) {
             const auto [code, length] = decodeUtf8(content, at);
             decoded.text.push_back(code);
-            decoded.offsets.push_back(at);
+            if (withOffsets)
+                decoded.offsets.push_back(at);
             at += length;
         }
-        decoded.offsets.push_back(at);
+        if (withOffsets)
+            decoded.offsets.push_back(at);
         return decoded;
     }
     // UTF-16LE: one character per code unit, as Wine works on them; an unpaired surrogate is a
@@ -384,7 +388,8 @@ DecodedText decode(std::string_view content, Encoding encoding) {
                                   static_cast<unsigned char>(content[at + 1]) << 8));
         decoded.offsets.push_back(at);
     }
-    decoded.offsets.push_back(at);
+    if (withOffsets)
+        decoded.offsets.push_back(at);
     return decoded;
 }
 
@@ -503,7 +508,7 @@ std::optional<std::string> storedValue(std::string_view content, std::string_vie
             return std::string(*where.key.value);
         return std::nullopt;
     }
-    const DecodedText decoded = decode(content, encoding);
+    const DecodedText decoded = decode(content, encoding, false);
     const std::u32string wideSection = widened(section);
     const std::u32string wideKey = widened(key);
     const auto where = locate(std::u32string_view(decoded.text), std::u32string_view(wideSection),
@@ -568,7 +573,7 @@ bool writeInto(std::string& content, std::string_view section, std::string_view 
         content = std::move(result);
         return true;
     }
-    const DecodedText decoded = decode(content, encoding);
+    const DecodedText decoded = decode(content, encoding, true);
     Edit<char32_t> edit;
     if (!applyWrite(std::u32string_view(decoded.text), section, key, value, edit))
         return false;
