@@ -386,7 +386,8 @@ DecodedText decode(std::string_view content, Encoding encoding, bool withOffsets
         decoded.text.push_back(
             static_cast<char32_t>(static_cast<unsigned char>(content[at]) |
                                   static_cast<unsigned char>(content[at + 1]) << 8));
-        decoded.offsets.push_back(at);
+        if (withOffsets)
+            decoded.offsets.push_back(at);
     }
     if (withOffsets)
         decoded.offsets.push_back(at);
