@@ -30,10 +30,12 @@ std::string keyName(int section, int key) {
 
 // About 50 KB in the shape of the game's engine file: commented sections of dotted keys with
 // decimal values, CR LF line ends, blank lines between sections. Removed when the program ends.
+// With a mark, the same text as UTF-8 behind the UTF-8 byte-order mark, as an editor saves it.
 struct EngineFile {
-    EngineFile() : folder(bench::scratchFolder("dk3-bench-profile")), path(folder / "dk3e.ini") {
-        std::string content =
-            "; Engine configuration. Values are read at start-up; edit with care.\r\n";
+    explicit EngineFile(bool marked)
+        : folder(bench::scratchFolder("dk3-bench-profile")), path(folder / "dk3e.ini") {
+        std::string content = marked ? "\xEF\xBB\xBF" : "";
+        content += "; Engine configuration. Values are read at start-up; edit with care.\r\n";
         for (int section = 0; section < kSections; ++section) {
             content += "\r\n[" + sectionName(section) + "]\r\n";
             for (int key = 0; key < kKeysPerSection; ++key) {
@@ -59,12 +61,16 @@ struct EngineFile {
 };
 
 const fs::path& engineFile() {
-    static const EngineFile file;
+    static const EngineFile file(false);
     return file.path;
 }
 
-void BM_Read30Keys(benchmark::State& state) {
-    const fs::path& file = engineFile();
+const fs::path& markedEngineFile() {
+    static const EngineFile file(true);
+    return file.path;
+}
+
+void read30Keys(benchmark::State& state, const fs::path& file) {
     // Spread over every section, from near the top to the file's last key.
     std::vector<std::pair<std::string, std::string>> keys;
     for (int i = 0; i < 30; ++i) {
@@ -85,7 +91,17 @@ void BM_Read30Keys(benchmark::State& state) {
     }
     state.counters["file_bytes"] = static_cast<double>(fs::file_size(file));
 }
+
+void BM_Read30Keys(benchmark::State& state) {
+    read30Keys(state, engineFile());
+}
 BENCHMARK(BM_Read30Keys)->Unit(benchmark::kMicrosecond);
+
+// The same reads from a file with a UTF-8 mark, which is decoded on every read.
+void BM_Read30KeysMarkedUtf8(benchmark::State& state) {
+    read30Keys(state, markedEngineFile());
+}
+BENCHMARK(BM_Read30KeysMarkedUtf8)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteOneKey(benchmark::State& state) {
     const fs::path& file = engineFile();

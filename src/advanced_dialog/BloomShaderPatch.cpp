@@ -17,6 +17,9 @@ constexpr std::string_view kAnchor = "return cOut";
 constexpr std::string_view kStatement =
     "cOut.rgb += tex2D( BloomImage, input.TexCoord0 ) * ( 1.0f -cOut.rgb );";
 static_assert(kStatement.size() == 70);
+// The statement as the game writes it, without its ';' (behind which a save puts the factor).
+constexpr std::string_view kStatementStem = kStatement.substr(0, kStatement.size() - 1);
+constexpr std::size_t kMarkerInStatement = kStatement.find(kMarker);
 
 std::string insertedBlock() {
     std::string block = "\t";
@@ -25,8 +28,7 @@ std::string insertedBlock() {
     return block;
 }
 
-// Where the factor of the bloom statement stands. The statement is taken to start at the second
-// "BloomImage": the first one is the texture's declaration.
+// Where the factor of the bloom statement stands.
 struct FactorSpan {
     std::size_t end = 0;       // the statement's ';', or the end of the text
     std::size_t first = 0;     // first and one past the last non-blank character of the factor;
@@ -39,6 +41,19 @@ std::size_t secondMarker(std::string_view text) {
     if (p == std::string_view::npos)
         return std::string_view::npos;
     return text.find(kMarker, p + kMarker.size());
+}
+
+// Where the marker of the bloom statement stands, or npos when the text lacks the statement.
+// A text that holds the game's statement exactly once has it there, whatever stands before it
+// (no declaration, a marker in a comment, the declaration behind the return). Otherwise the
+// statement is taken to start at the second "BloomImage", the first one being the texture's
+// declaration, as in the game's own file.
+std::size_t statementMarker(std::string_view text) {
+    const std::size_t stem = text.find(kStatementStem);
+    if (stem != std::string_view::npos &&
+        text.find(kStatementStem, stem + kStatementStem.size()) == std::string_view::npos)
+        return stem + kMarkerInStatement;
+    return secondMarker(text);
 }
 
 FactorSpan locateFactor(std::string_view text, std::size_t s) {
@@ -61,6 +76,20 @@ FactorSpan locateFactor(std::string_view text, std::size_t s) {
         seenFactor = true;
         span.first = i;
     }
+    return span;
+}
+
+// The factor of the statement whose marker stands at s, or nothing when the statement does not end
+// in a way we understand: neither ')' nor '*' between the marker and the ';', or a "factor" that
+// runs over a line end (a statement without its ';' would otherwise take the following lines for
+// its factor, and a save would replace them).
+std::optional<FactorSpan> factorAt(std::string_view text, std::size_t s) {
+    const FactorSpan span = locateFactor(text, s);
+    if (!span.statementEnd)
+        return std::nullopt;
+    const std::string_view factor = text.substr(span.first, span.last - span.first);
+    if (factor.find_first_of("\r\n") != std::string_view::npos)
+        return std::nullopt;
     return span;
 }
 
@@ -129,35 +158,36 @@ std::string bloomFactorText(int percent) {
 }
 
 int bloomPercentOfText(std::string_view shader) {
-    const std::size_t s = secondMarker(shader);
+    const std::size_t s = statementMarker(shader);
     if (s == std::string_view::npos)
         return kUneditedBloomPercent;
-    const FactorSpan span = locateFactor(shader, s);
-    if (!span.statementEnd)
+    const auto span = factorAt(shader, s);
+    if (!span)
         return kUneditedBloomPercent;
-    return percentOfFactor(factorOf(shader, span));
+    return percentOfFactor(factorOf(shader, *span));
 }
 
 std::optional<std::string> patchBloomText(std::string_view shader, int percent) {
     std::string text(shader);
-    std::size_t s = secondMarker(text);
+    std::size_t s = statementMarker(text);
     if (s == std::string::npos) {
         // The statement is missing: add it on its own line just above "return cOut", in front of
-        // the character before the anchor (the tab that indents it in the game's file).
+        // the character before the anchor (the tab that indents it in the game's file). The text
+        // then holds the statement once, so the next read and save find this one.
         const std::size_t r = text.find(kAnchor);
         if (r == std::string::npos || r == 0)
             return std::nullopt;
         text.insert(r - 1, insertedBlock());
-        s = text.find(kStatement);
+        s = r + kMarkerInStatement; // behind the inserted tab
     }
-    const FactorSpan span = locateFactor(text, s);
-    if (!span.statementEnd)
+    const auto span = factorAt(text, s);
+    if (!span)
         return std::nullopt;
     const std::string factor = bloomFactorText(percent);
-    if (span.first == span.last)
-        text.insert(span.end, " * " + factor);
+    if (span->first == span->last)
+        text.insert(span->end, " * " + factor);
     else
-        text.replace(span.first, span.last - span.first, factor);
+        text.replace(span->first, span->last - span->first, factor);
     return text;
 }
 
@@ -169,9 +199,9 @@ BloomFileResult readBloomPercent(const std::filesystem::path& shaderFile) {
         result.status = BloomStatus::ReadFailed;
         return result;
     }
-    const std::size_t s = secondMarker(*text);
+    const std::size_t s = statementMarker(*text);
     const bool hasStatement =
-        s != std::string::npos ? locateFactor(*text, s).statementEnd : canAddStatement(*text);
+        s != std::string::npos ? factorAt(*text, s).has_value() : canAddStatement(*text);
     if (!hasStatement) {
         result.status = BloomStatus::NoBloomStatement;
         return result;

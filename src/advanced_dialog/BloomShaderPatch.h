@@ -10,6 +10,12 @@
 // the factor (or the added statement) changes. No Qt Widgets here, so the logic is tested without
 // a window.
 //
+// Which statement is the bloom statement: the game's statement ("cOut.rgb += tex2D( BloomImage,
+// ...) * ( 1.0f -cOut.rgb )") when the text holds it exactly once, wherever it stands and whatever
+// stands before it; otherwise the one at the second "BloomImage" (the first being the texture's
+// declaration, as in the game's file). A text with neither gets the statement added above its
+// "return cOut", and holds it exactly once from then on, so saves never add a second one.
+//
 // How an unusual statement end is treated (the game's own file never has one):
 // - Blanks (code 32) inside the factor are dropped when reading: "0.5 0" reads as 0.50. A save
 //   replaces everything from the factor's first to its last non-blank character and keeps blanks
@@ -21,7 +27,8 @@
 // - When the text in front of the statement's ';' holds neither ')' nor '*' back to the marker,
 //   the marker is not part of a bloom statement we understand: nothing is read from it (100) and
 //   nothing is written into it, since the "factor" would then swallow the marker and whatever
-//   stands between it and the ';'.
+//   stands between it and the ';'. The same holds for a "factor" that runs over a line end, as
+//   for a statement that lost its ';': the walk would take the following lines for the factor.
 
 #include <filesystem>
 #include <optional>

@@ -4,8 +4,13 @@
 // (GetPrivateProfileStringA, GetPrivateProfileIntA, WritePrivateProfileStringA) does, because
 // the game and its own tools read those files through that API.
 //
-// Every call reads the file afresh; nothing is cached. Files are 8-bit: names and values are
-// byte strings (the game's texts are Windows-1252) and pass through unchanged.
+// Every call reads the file afresh; nothing is cached. Names and values are Windows-1252 byte
+// strings. Most files are 8-bit, and their bytes pass through unchanged. A file that begins with a
+// UTF-8 (EF BB BF) or UTF-16LE (FF FE) byte-order mark is read as Wine, through which the game
+// reads it, reads it: as text in that encoding, handed to callers as Windows-1252 ('?' for a
+// character Windows-1252 lacks or for bytes that are not valid in the encoding). A write into such
+// a file keeps its mark and encoding and re-encodes only the line it changes or adds; every other
+// line keeps its exact bytes, even bytes that are not valid in the file's encoding.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,8 +27,10 @@ namespace dk3::profile {
 // Reads the text value of key in section. Missing file, section or key, or an entry without
 // "=", gives defaultText (with its trailing blanks removed); so does a file that cannot be read or
 // is larger than platform::kMaxWholeFileBytes. An empty value gives the empty text.
-// One matching pair of outer quotes is removed. The result holds at most bufferSize - 1 bytes,
-// like the caller's fixed buffer of the Windows call (bufferSize 0 gives the empty text).
+// One matching pair of outer quotes is removed, from the value and the default alike. The result
+// holds at most bufferSize - 1 bytes, like the caller's fixed buffer of the Windows call
+// (bufferSize 0 gives the empty text); as there, a quoted text is cut to the buffer before its
+// closing quote is taken off, so a quoted text cut short loses one more character.
 std::string readText(const std::filesystem::path& file, std::string_view section,
                      std::string_view key, std::string_view defaultText,
                      std::size_t bufferSize = 256);
@@ -39,12 +46,14 @@ std::int32_t readInt(const std::filesystem::path& file, std::string_view section
 // code on success; a read-only file, a missing folder or a directory in the way fail and leave
 // the file untouched, and so does a file that exists but cannot be read or is too large.
 //
-// Writing the value the key already holds writes nothing. New lines end like the file's lines:
-// CR LF in a new file, a file without line ends and a CR LF file; otherwise the kind of line end
-// the file uses most (ties go to CR LF, then LF). Names and the value lose the blanks the reads
-// would drop anyway (a value only its leading ones). A section, key or value that would not read
-// back as written is refused with std::errc::invalid_argument and nothing is written: any CR, LF
-// or NUL byte, a key holding "=", and a key that would read as a section header ("[x]").
+// Writing the value the key already holds writes nothing (in a file with a mark: the value as a
+// read gives it, so writing back what was read never turns a character into '?'). New lines end
+// like the file's lines: CR LF in a new file, a file without line ends and a CR LF file; otherwise
+// the kind of line end the file uses most (ties go to CR LF, then LF). Names and the value lose the
+// blanks the reads would drop anyway (a value only its leading ones). A write whose lines would not
+// read back as written is refused with std::errc::invalid_argument and nothing is written: any CR,
+// LF or NUL byte, a key holding "=", and a key line that would read as a section header ("[x]" with
+// any value, "[a" with the value "]").
 [[nodiscard]] std::error_code writeText(const std::filesystem::path& file, std::string_view section,
                                         std::string_view key, std::string_view value);
 

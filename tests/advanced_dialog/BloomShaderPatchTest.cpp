@@ -12,6 +12,7 @@
 namespace dk3::advanced {
 namespace {
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using test::readFile;
 using test::TempDir;
 
@@ -119,6 +120,43 @@ TEST(BloomShaderPatch, LeavesTextsWithoutABloomStatementAlone) {
                                      "\treturn cOut;\r\n";
     EXPECT_FALSE(patchBloomText(declarations, 60));
     EXPECT_EQ(bloomPercentOfText(declarations), 100);
+}
+
+TEST(BloomShaderPatch, AStatementHeldOnceIsTheOneWhateverStandsBeforeIt) {
+    const std::string statement = "\t" + kStatement + "\r\n";
+    const std::string patchedStatement =
+        "\t" + kStatement.substr(0, kStatement.size() - 1) + " * 0.60;\r\n";
+    const std::string body = "float4 main() : COLOR0\r\n{\r\n\tfloat4 cOut = 0;\r\n";
+    const std::string end = "\r\n\treturn cOut;\r\n}\r\n";
+    // No declaration in front of it, a marker in a comment in front of it, or the declaration
+    // standing behind the return: the one statement is read and patched, nothing is added.
+    for (const std::string& head : {std::string(), "// BloomImage: the glow\r\n"s,
+                                    "// BloomImage\r\nsampler2D BloomImage;\r\n"s}) {
+        for (const std::string& tail : {std::string(), "sampler2D BloomImage;\r\n"s}) {
+            const std::string text = head + body + statement + end + tail;
+            const std::string once = patched(text, 60);
+            EXPECT_EQ(once, head + body + patchedStatement + end + tail) << text;
+            EXPECT_EQ(bloomPercentOfText(once), 60) << text;
+            EXPECT_EQ(patched(once, 60), once) << text;
+        }
+    }
+    // No marker at all, or only one behind the return: the statement is added once, and later
+    // saves change its factor instead of adding another.
+    for (const std::string& tail : {std::string(), "// BloomImage\r\n"s}) {
+        const std::string text = body + "\treturn cOut;\r\n}\r\n" + tail;
+        const std::string first = patched(text, 50);
+        EXPECT_EQ(first, body + "\t" + kStatement.substr(0, kStatement.size() - 1) +
+                             " * 0.50;\r\n\r\n\treturn cOut;\r\n}\r\n" + tail);
+        EXPECT_EQ(bloomPercentOfText(first), 50);
+        const std::string second = patched(first, 80);
+        EXPECT_EQ(second, patched(text, 80));
+        EXPECT_EQ(bloomPercentOfText(second), 80);
+    }
+    // A statement that lost its ';' does not take the following lines for its factor.
+    const std::string cut = "sampler2D BloomImage;\r\n" + body + "\t" +
+                            kStatement.substr(0, kStatement.size() - 1) + end;
+    EXPECT_EQ(bloomPercentOfText(cut), 100);
+    EXPECT_FALSE(patchBloomText(cut, 60));
 }
 
 TEST(BloomShaderPatch, KeepsEveryOtherByte) {

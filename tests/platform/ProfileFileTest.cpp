@@ -142,6 +142,23 @@ TEST_F(ProfileFile, ReadsTextWithQuotesDefaultsAndBufferSize) {
     EXPECT_EQ(readText(path, "A", "missing", "default", 4), "def");
 }
 
+TEST_F(ProfileFile, CutsQuotedTextsToTheBufferBeforeTakingOffTheirQuotes) {
+    const fs::path path = file("[A]\nq=\"x\"\nin=\"a\"b\"\ns='yz'\nplain=abc\n");
+    // The closing quote goes after the cut, so a quoted text cut short loses one more character.
+    EXPECT_EQ(readText(path, "A", "q", "", 2), "");
+    EXPECT_EQ(readText(path, "A", "q", "", 3), "x");
+    EXPECT_EQ(readText(path, "A", "in", "", 4), "a\"");
+    EXPECT_EQ(readText(path, "A", "in", "", 5), "a\"b");
+    EXPECT_EQ(readText(path, "A", "in", "", 3), "a\"");
+    EXPECT_EQ(readText(path, "A", "s", "", 3), "y");
+    EXPECT_EQ(readText(path, "A", "plain", "", 3), "ab");
+    // A default takes the same way: its quotes go, with or without the file.
+    EXPECT_EQ(readText(path, "A", "missing", "\"dq\""), "dq");
+    EXPECT_EQ(readText(path, "A", "missing", "\"dq\"  "), "dq");
+    EXPECT_EQ(readText(dir / "none.ini", "A", "k", "'dq'", 3), "d");
+    EXPECT_EQ(readText(path, "A", "missing", "\"dq"), "\"dq");
+}
+
 TEST_F(ProfileFile, ReadsIntegersLikeGetPrivateProfileInt) {
     struct Case {
         std::string value;
@@ -350,7 +367,8 @@ TEST_F(ProfileFile, RefusesNamesAndValuesThatWouldNotReadBack) {
          {std::tuple{"A"s, "k"s, "1\r\n[B]\r\nx=2"s}, std::tuple{"A"s, "k"s, "a\nb"s},
           std::tuple{"A"s, "k"s, "a\0b"s}, std::tuple{"A\rB"s, "k"s, "1"s},
           std::tuple{"A"s, "k\0"s, "1"s}, std::tuple{"A"s, "a=b"s, "1"s},
-          std::tuple{"A"s, " [x] "s, "1"s}}) {
+          std::tuple{"A"s, " [x] "s, "1"s}, std::tuple{"A"s, "[a"s, "]"s},
+          std::tuple{"A"s, "[a"s, "b] "s}, std::tuple{"A"s, " [ "s, " ]"s}}) {
         EXPECT_EQ(writeText(path, section, key, value), std::errc::invalid_argument)
             << testing::PrintToString(section) << " " << testing::PrintToString(key) << " "
             << testing::PrintToString(value);
@@ -361,6 +379,16 @@ TEST_F(ProfileFile, RefusesNamesAndValuesThatWouldNotReadBack) {
     EXPECT_EQ(readFile(path), "[A]\r\nk=2\r\n");
     EXPECT_FALSE(writeText(path, "A", "[x", "3"));
     EXPECT_EQ(readText(path, "A", "[x", ""), "3");
+    // The whole line is judged: a bracket in the value is fine after a plain key, and a key that
+    // stands in the file as "[a" (an entry without '=') cannot be turned into a header either.
+    EXPECT_FALSE(writeText(path, "A", "k", "]"));
+    EXPECT_EQ(readText(path, "A", "k", ""), "]");
+    test::writeFile(path, "[A]\r\n[a\r\n");
+    EXPECT_EQ(writeText(path, "A", "[A", "]"), std::errc::invalid_argument);
+    EXPECT_EQ(readFile(path), "[A]\r\n[a\r\n");
+    // Trailing blanks of a value are kept though the read drops them; quotes are kept as well.
+    EXPECT_FALSE(writeText(path, "A", "q", "'v'  "));
+    EXPECT_EQ(readFile(path), "[A]\r\n[a\r\nq='v'  \r\n");
 }
 
 TEST_F(ProfileFile, DamagedFilesNeitherCrashNorLoseBytes) {
@@ -393,6 +421,143 @@ TEST_F(ProfileFile, DamagedFilesNeitherCrashNorLoseBytes) {
     EXPECT_EQ(readText(path, "", "y", "d"), "d");
     ASSERT_FALSE(writeText(path, "A", "k", "v"));
     EXPECT_EQ(readFile(path), oneLine + "\r\n[A]\r\nk=v\r\n");
+}
+
+// Files that begin with a byte-order mark, as editors on Windows save them. Wine reads them as
+// text in their encoding, so the game does too.
+
+// A UTF-16LE file's bytes from its characters.
+std::string utf16(std::u16string_view text) {
+    std::string bytes = "\xff\xfe";
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xff));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
+TEST_F(ProfileFile, ReadsFilesWithAByteOrderMarkAsWineDoes) {
+    // The mark is not part of the first line, so the first section is found. Texts come back as
+    // Windows-1252: the euro sign is 0x80, a letter Windows-1252 lacks and a byte sequence that
+    // is not UTF-8 read as '?'.
+    const std::string utf8 =
+        "\xef\xbb\xbf[Options.Video]\r\n"
+        "Resolution.Width=1024\r\n"
+        "Caf\xc3\xa9=\xc3\xa4 \xe2\x82\xac \xce\xa9 \xe4\xf6|\xed\xa0\x80|\xf0\x9f\x98\x80\r\n"
+        "\xce\xa9=omega\r\n"
+        "[\xe2\x82\xac]\r\n"
+        "k=euro\r\n";
+    EXPECT_EQ(read(utf8, "Options.Video", "Resolution.Width"), "1024");
+    EXPECT_EQ(readInt(file(utf8), "options.video", "resolution.width", 0), 1024);
+    // Each broken piece is one '?': the longest start of a sequence that is valid so far, else
+    // the single byte (an encoded surrogate breaks off after its first byte).
+    EXPECT_EQ(read(utf8, "Options.Video", "Caf\xe9"), "\xe4 \x80 ? ??|???|?");
+    EXPECT_EQ(read(utf8, "\x80", "k"), "euro");
+    // A name Windows-1252 lacks is not the name "?".
+    EXPECT_EQ(read(utf8, "Options.Video", "?"), "<default>");
+
+    const std::string wide = utf16(u"[Options.Video]\r\n"
+                                   u"Resolution.Width=1280\r\n"
+                                   u"Caf\u00e9=\u00e4 \u20ac \u03a9\r\n"
+                                   u"\"q\"=\"\u0152\"\r\n");
+    EXPECT_EQ(read(wide, "Options.Video", "Resolution.Width"), "1280");
+    EXPECT_EQ(read(wide, "OPTIONS.VIDEO", "caf\xe9"), "\xe4 \x80 ?");
+    EXPECT_EQ(read(wide, "Options.Video", "\"q\""), "\x8c");
+    // A name that merely begins like a mark behind a blank stays 8-bit, also after a write.
+    EXPECT_EQ(read(" \xff\xfek=1\n", "", "\xff\xfek"), "1");
+    EXPECT_EQ(written(" \xff\xfek=1\n", "", "\xff\xfek", "2"), " \xff\xfek=2\n");
+    EXPECT_EQ(written("\t\xef\xbb\xbf\n", "", "\xef\xbb\xbf", "2"), "\t\xef\xbb\xbf=2\n");
+    // Only the two marks count: a UTF-16 big-endian mark is two bytes of the first line.
+    EXPECT_EQ(read("\xfe\xff[A]\nk=1\n", "A", "k"), "<default>");
+    EXPECT_EQ(read("\xef\xbb[A]\nk=1\n", "A", "k"), "<default>");
+}
+
+TEST_F(ProfileFile, WritesFilesWithAByteOrderMarkInTheirOwnEncoding) {
+    const std::string utf8 = "\xef\xbb\xbf; \xc3\x84nderungen\r\n"
+                             "[Options.Video]\r\n"
+                             "Resolution.Width = 1024\r\n"
+                             "\r\n"
+                             "[Options.Details]\r\n"
+                             "Preset=high\r\n";
+    EXPECT_EQ(written(utf8, "Options.Video", "Resolution.Width", "Gr\xf6\xdf\x80"),
+              "\xef\xbb\xbf; \xc3\x84nderungen\r\n"
+              "[Options.Video]\r\n"
+              "Resolution.Width=Gr\xc3\xb6\xc3\x9f\xe2\x82\xac\r\n"
+              "\r\n"
+              "[Options.Details]\r\n"
+              "Preset=high\r\n");
+    EXPECT_EQ(written(utf8, "Options.Video", "Caf\xe9", "1"), "\xef\xbb\xbf; \xc3\x84nderungen\r\n"
+                                                              "[Options.Video]\r\n"
+                                                              "Resolution.Width = 1024\r\n"
+                                                              "Caf\xc3\xa9=1\r\n"
+                                                              "\r\n"
+                                                              "[Options.Details]\r\n"
+                                                              "Preset=high\r\n");
+    EXPECT_EQ(written(utf8, "\xe4", "k", "v"), utf8 + "[\xc3\xa4]\r\nk=v\r\n");
+    EXPECT_EQ(written("\xef\xbb\xbf", "A", "k", "v"), "\xef\xbb\xbf[A]\r\nk=v\r\n");
+
+    const std::u16string head = u"; \u00c4nderungen \u03a9\r\n[Options.Video]\r\n";
+    const std::u16string tail = u"\r\n[Options.Details]\r\nPreset=high";
+    const std::string wide = utf16(head + u"Resolution.Width=1024" + tail);
+    EXPECT_EQ(written(wide, "options.video", "resolution.width", "\x80"),
+              utf16(head + u"Resolution.Width=\u20ac" + tail));
+    EXPECT_EQ(written(wide, "Options.Video", "Caf\xe9", "1"),
+              utf16(head + u"Resolution.Width=1024\r\nCaf\u00e9=1" + tail));
+    EXPECT_EQ(written(wide, "Options.Details", "Mode", "custom"),
+              utf16(head + u"Resolution.Width=1024" + tail + u"\r\nMode=custom\r\n"));
+    EXPECT_EQ(written(wide, "New", "k", "v"),
+              utf16(head + u"Resolution.Width=1024" + tail + u"\r\n[New]\r\nk=v\r\n"));
+    // LF-only files get LF code units.
+    EXPECT_EQ(written(utf16(u"[A]\na=1\n"), "A", "b", "2"), utf16(u"[A]\na=1\nb=2\n"));
+
+    // The same value again, in either encoding, leaves the file alone, also when it holds a
+    // character above 0x7F.
+    for (const auto& [content, section, key, value] :
+         {std::tuple{utf8, "Options.Video"s, "Resolution.Width"s, "1024"s},
+          std::tuple{wide, "Options.Details"s, "Preset"s, "high"s},
+          std::tuple{utf16(u"[A]\r\nk=\u00e4\u20ac\r\n"), "A"s, "k"s, "\xe4\x80"s},
+          std::tuple{"\xef\xbb\xbf[A]\r\nk=\xc3\xa4\r\n"s, "A"s, "k"s, "\xe4"s}}) {
+        const fs::path path = file(content);
+        const ino_t node = inode(path);
+        EXPECT_FALSE(writeText(path, section, key, value));
+        EXPECT_EQ(readFile(path), content);
+        EXPECT_EQ(inode(path), node);
+    }
+}
+
+TEST_F(ProfileFile, WritesNeverMakeBrokenMarkedFilesWorse) {
+    // Bytes that are not UTF-8 after the mark: every untouched line keeps them, and a changed
+    // key keeps its own spelling byte for byte.
+    const std::string broken = "\xef\xbb\xbf; \xe4\xf6\xfc \xc3\r\n"
+                               "[A]\r\n"
+                               "na\xefme=\xff\xfe\r\n"
+                               "x=\xe0\x80\xaf\r\n";
+    EXPECT_EQ(read(broken, "A", "na?me"), "<default>");
+    EXPECT_EQ(read(broken, "A", "x"), "???");
+    EXPECT_EQ(written(broken, "A", "x", "\xe4"),
+              "\xef\xbb\xbf; \xe4\xf6\xfc \xc3\r\n[A]\r\nna\xefme=\xff\xfe\r\nx=\xc3\xa4\r\n");
+    const fs::path path = file(broken);
+    ASSERT_FALSE(writeText(path, "A", "k", "1"));
+    EXPECT_EQ(readFile(path), broken + "k=1\r\n");
+
+    // Writing back what a read gave keeps characters that read as '?'.
+    for (const std::string& content : {broken, utf16(u"[A]\r\nx=\u03a9\xd800\r\n")}) {
+        const fs::path kept = file(content);
+        EXPECT_FALSE(writeText(kept, "A", "x", readText(kept, "A", "x", "")));
+        EXPECT_EQ(readFile(kept), content);
+    }
+
+    // UTF-16 with unpaired surrogates and an odd last byte: the surrogates stay, they read as
+    // '?', and the half code unit stays the last byte behind everything a write adds.
+    const std::string surrogates = utf16(u"[A]\r\nk=\xd800|\xdc00\r\n");
+    EXPECT_EQ(read(surrogates, "A", "k"), "?|?");
+    EXPECT_EQ(written(surrogates, "A", "n", "1"), utf16(u"[A]\r\nk=\xd800|\xdc00\r\nn=1\r\n"));
+    const std::string odd = utf16(u"[A]\r\nk=1\r\n[B]\r\nb=2") + "\x41";
+    EXPECT_EQ(read(odd, "B", "b"), "2");
+    EXPECT_EQ(written(odd, "A", "k", "2"), utf16(u"[A]\r\nk=2\r\n[B]\r\nb=2") + "\x41");
+    EXPECT_EQ(written(odd, "C", "c", "3"),
+              utf16(u"[A]\r\nk=1\r\n[B]\r\nb=2\r\n[C]\r\nc=3\r\n") + "\x41");
+    EXPECT_EQ(written("\xff\xfe\x41", "A", "k", "v"), utf16(u"[A]\r\nk=v\r\n") + "\x41");
 }
 
 } // namespace
