@@ -53,11 +53,23 @@ constexpr Reason kReasons[] = {
 
 } // namespace
 
-QString ownText(std::string_view languageName, const OwnText& text) {
+OwnLanguage ownLanguage(std::string_view languageName) {
     if (sameLanguage(languageName, "english"))
-        return QString::fromUtf8(text.english);
+        return OwnLanguage::English;
     if (sameLanguage(languageName, "italiano"))
+        return OwnLanguage::Italiano;
+    return OwnLanguage::Deutsch;
+}
+
+QString ownText(std::string_view languageName, const OwnText& text) {
+    switch (ownLanguage(languageName)) {
+    case OwnLanguage::English:
+        return QString::fromUtf8(text.english);
+    case OwnLanguage::Italiano:
         return QString::fromUtf8(text.italiano);
+    case OwnLanguage::Deutsch:
+        break;
+    }
     return QString::fromUtf8(text.deutsch);
 }
 
