@@ -463,8 +463,13 @@ struct CacheDialogWriteFailure : CacheDialog {
 
 TEST_F(CacheDialogWriteFailure, DirectoryInPlaceOfTheFile) {
     fs::create_directories(engine);
-    auto dialog = open();
+    auto dialog = open("deutsch");
     expectRefusedSave(*dialog);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(
+        q("Die Cache-Einstellungen konnten nicht gespeichert werden.")))
+        << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(q(":\nan Stelle der Datei steht ein Ordner")))
+        << prompter.shown()[0].text.toStdString();
     EXPECT_TRUE(fs::is_directory(engine));
     EXPECT_TRUE(fs::is_empty(engine));
 }
