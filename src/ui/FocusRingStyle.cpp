@@ -67,6 +67,21 @@ private:
     QPalette saved_;
 };
 
+bool hasKeyboardFocus(const QStyleOption* option) {
+    return option && (option->state & QStyle::State_HasFocus) &&
+           (option->state & QStyle::State_KeyboardFocusChange);
+}
+
+// A second line inside the control's own outline, so that the focus reads at a glance.
+void drawInnerOutline(QPainter* painter, const QRect& rect, const QColor& colour) {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(colour, 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(rect.adjusted(1, 1, -2, -2));
+    painter->restore();
+}
+
 } // namespace
 
 FocusRingStyle::FocusRingStyle(QStyle* base, const QColor& focusColour)
@@ -91,6 +106,9 @@ void FocusRingStyle::drawPrimitive(PrimitiveElement element, const QStyleOption*
     }
     const FocusHighlight lent(option, focusColour_);
     QProxyStyle::drawPrimitive(element, option, painter, widget);
+    // An edit field shows where typing goes however the focus came to it, as Fusion does.
+    if (element == PE_FrameLineEdit && (option->state & State_HasFocus))
+        drawInnerOutline(painter, option->rect, focusColour_);
 }
 
 void FocusRingStyle::drawControl(ControlElement element, const QStyleOption* option,
@@ -101,6 +119,8 @@ void FocusRingStyle::drawControl(ControlElement element, const QStyleOption* opt
     }
     const FocusHighlight lent(option, focusColour_);
     QProxyStyle::drawControl(element, option, painter, widget);
+    if (element == CE_PushButton && hasKeyboardFocus(option))
+        drawInnerOutline(painter, option->rect, focusColour_);
 }
 
 void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
@@ -111,6 +131,8 @@ void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOpti
     }
     const FocusHighlight lent(option, focusColour_);
     QProxyStyle::drawComplexControl(control, option, painter, widget);
+    if (control == CC_ComboBox && hasKeyboardFocus(option))
+        drawInnerOutline(painter, option->rect, focusColour_);
 }
 
 FocusRingStyle* makeFocusRingStyle(const QColor& focusColour) {
