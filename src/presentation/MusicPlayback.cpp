@@ -12,19 +12,9 @@ namespace {
 
 QtMessageHandler nextHandler = nullptr;
 
-// Without a sound server Qt Multimedia reports that it cannot reach one, once when it looks for
-// output devices and again when a player tries to play. That is a normal state of a machine, not
-// a fault, and the credits stay silent then: nothing of it goes to the terminal.
-bool tellsOfMissingSoundServer(const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("PulseAudioService: pa_context_connect() failed")))
-        return true;
-    return context.category && qstrcmp(context.category, "qt.multimedia.player") == 0 &&
-           message.contains(QLatin1String("Failed to connect: Connection refused"));
-}
-
 void soundServerQuietHandler(QtMsgType type, const QMessageLogContext& context,
                              const QString& message) {
-    if (type == QtWarningMsg && tellsOfMissingSoundServer(context, message))
+    if (type == QtWarningMsg && isMissingSoundServerNotice(context.category, message))
         return;
     // Qt hands back its own default handler when no other was installed before.
     if (nextHandler)
@@ -40,6 +30,16 @@ void quietenMissingSoundServer() {
 }
 
 } // namespace
+
+// Without a sound server Qt Multimedia says that it cannot reach one, once when it looks for
+// output devices and again for each player that tries to play. That is a normal state of a
+// machine, not a fault.
+bool isMissingSoundServerNotice(const char* category, const QString& message) {
+    if (message.startsWith(QLatin1String("PulseAudioService: pa_context_connect() failed")))
+        return true;
+    return category && qstrcmp(category, "qt.multimedia.player") == 0 &&
+           message.contains(QLatin1String("Failed to connect: Connection refused"));
+}
 
 MusicPlayback::MusicPlayback(Output output, QObject* parent)
     : QObject(parent), outputRequirement_(output) {}
