@@ -45,6 +45,11 @@ constexpr Reason kReasons[] = {
      {"an Stelle der Datei steht ein Ordner", "a folder stands where a file is expected",
       "al posto del file c'è una cartella"}},
     {EFBIG, {"die Datei ist zu groß", "the file is too large", "il file è troppo grande"}},
+    // Files are created and read without following symbolic links.
+    {ELOOP,
+     {"ein symbolischer Link steht im Weg", "a symbolic link is in the way",
+      "un collegamento simbolico è d'intralcio"}},
+    {ENAMETOOLONG, {"der Name ist zu lang", "the name is too long", "il nome è troppo lungo"}},
     {EINVAL,
      {"dort steht keine gewöhnliche Datei", "that is not an ordinary file",
       "non è un file ordinario"}},

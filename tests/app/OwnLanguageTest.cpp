@@ -30,7 +30,8 @@ TEST(OwnTexts, LanguageNamesInAnyCaseAndGermanForAnythingElse) {
 }
 
 TEST(OwnTexts, ReasonsAPlayerMeetsAreTranslatedAndTellApart) {
-    const int reasons[] = {EACCES, EROFS, ENOSPC, ENOENT, EISDIR, EFBIG, ENOTDIR, EDQUOT, EPERM};
+    const int reasons[] = {EACCES,  EROFS,  ENOSPC, ENOENT, EISDIR,       EFBIG,
+                           ENOTDIR, EDQUOT, EPERM,  ELOOP,  ENAMETOOLONG, EINVAL};
     for (const char* language : {"deutsch", "english", "italiano"}) {
         std::set<QString> seen;
         for (const int code : reasons) {
