@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <array>
 #include <filesystem>
@@ -152,7 +153,10 @@ TEST_F(CacheDialog, RestoredDefaultsShowTheKnownFiguresAndWriteNothing) {
     useDemoFile();
     const auto before = readFile(engine);
     auto dialog = open();
-    QTest::keyClicks(edit(*dialog, 1132), q("5")); // a percentage survives the restore
+    EXPECT_TRUE(dialog->windowTitle().isEmpty());
+    ASSERT_NE(dialog->windowHandle(), nullptr);
+    EXPECT_EQ(dialog->windowHandle()->title(), q(" ")); // a blank, not the program's name
+    QTest::keyClicks(edit(*dialog, 1132), q("5"));      // a percentage survives the restore
     prompter.answerYes();
     click(*dialog, cache::id::kRestoreDefaults);
 
