@@ -1,24 +1,25 @@
 #include "advanced_dialog/OtherSettingsDialog.h"
 
+#include "advanced_dialog/AdvancedMessages.h"
 #include "advanced_dialog/BloomShaderPatch.h"
 #include "advanced_dialog/OtherSettingsLayout.h"
 #include "app/GameRunning.h"
+#include "app/OwnTexts.h"
 #include "platform/FileIO.h"
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
 #include "ui/ControlText.h"
 #include "ui/DialogTemplate.h"
+#include "ui/FocusRingStyle.h"
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QStringList>
 #include <QStyleFactory>
@@ -45,39 +46,20 @@ constexpr std::array kExchangeOrder = {
     id::kDofStart,         id::kBloomStrength,
 };
 
-QString fromLocalBytes(const std::string& text) {
-    // Messages about files carry their paths, which are bytes in the locale's encoding.
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-// One sentence per file that could not be written, with the reason of its first failure.
-QStringList describeWriteFailures(const std::vector<SettingWriteFailure>& failures) {
-    QStringList lines;
-    std::vector<std::filesystem::path> told;
-    for (const SettingWriteFailure& failure : failures) {
-        if (std::find(told.begin(), told.end(), failure.file) != told.end())
-            continue;
-        told.push_back(failure.file);
-        lines << QStringLiteral("Cannot save the settings in \"%1\": %2.")
-                     .arg(platform::pathToQString(failure.file),
-                          fromLocalBytes(platform::describeError(failure.error)));
-    }
-    return lines;
-}
-
 // Qt's Fusion style gives a drop-down list's arrow a wider button than Windows does, and in the
 // 50-unit switch lists that cost "deaktiviert" and "disattivato" their last letters. This style
 // narrows the arrow's button by a third and gives the room to the text.
-class NarrowArrowStyle final : public QProxyStyle {
+class NarrowArrowStyle final : public ui::FocusRingStyle {
 public:
-    using QProxyStyle::QProxyStyle;
+    using ui::FocusRingStyle::FocusRingStyle;
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
                          const QWidget* widget) const override {
-        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        QRect rect = ui::FocusRingStyle::subControlRect(control, option, part, widget);
         if (control != CC_ComboBox || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
             return rect;
-        const QRect arrow = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+        const QRect arrow =
+            ui::FocusRingStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
         const int spare = arrow.width() / 3;
         const bool arrowOnTheRight = option->direction != Qt::RightToLeft;
         if (part == SC_ComboBoxArrow)
@@ -123,7 +105,8 @@ OtherSettingsDialog::OtherSettingsDialog(const app::GamePaths& paths, std::strin
                    [this] { limitBloomStrength(); });
 
     // Made after the controls, so that it is destroyed after the lists that use it.
-    auto* listStyle = new NarrowArrowStyle(QStyleFactory::create(style()->name()));
+    auto* listStyle =
+        new NarrowArrowStyle(QStyleFactory::create(style()->name()), ui::kChildDialogText);
     listStyle->setParent(this);
     playerMemory_->setStyle(listStyle);
     testMode_->setStyle(listStyle);
@@ -146,6 +129,7 @@ QString OtherSettingsDialog::caption(const char* key) const {
 }
 
 void OtherSettingsDialog::setTexts() {
+    exchange_.setInvalidNumberMessage(app::ownText(languageName_, app::kEnterNumber));
     // Disabled is item 0 and enabled item 1 in both lists: the stored words map to these indexes.
     const QString disabled = caption("TEXT_DISABLED");
     ui::appendItem(playerMemory_, disabled);
@@ -185,7 +169,7 @@ void OtherSettingsDialog::load() {
     values_.bloomPercent = bloom.percent;
     exchange_.membersToFields();
     if (!bloom.ok())
-        reportToUser(fromLocalBytes(describeBloomResult(bloom)));
+        reportToUser(bloomFailureText(languageName_, bloom));
 }
 
 void OtherSettingsDialog::showSwitch(QComboBox* list, const std::string& storedWord) {
@@ -218,12 +202,12 @@ bool OtherSettingsDialog::save() {
     values_.playerMemory = switchWord(playerMemory_);
     values_.testMode = switchWord(testMode_);
 
-    QStringList problems = describeWriteFailures(saveAdvancedSettings(paths_, values_));
+    QStringList problems = writeFailureTexts(languageName_, saveAdvancedSettings(paths_, values_));
     const BloomFileResult bloom = writeBloomPercent(paths_.shaderPath, values_.bloomPercent);
     if (!bloom.ok())
-        problems << fromLocalBytes(describeBloomResult(bloom));
+        problems << bloomFailureText(languageName_, bloom);
     if (!problems.isEmpty()) {
-        problems.prepend(QStringLiteral("Not every setting could be saved."));
+        problems.prepend(notEverythingSavedText(languageName_));
         reportToUser(problems.join(QStringLiteral("\n\n")));
         return false;
     }

@@ -45,6 +45,11 @@ constexpr Reason kReasons[] = {
      {"an Stelle der Datei steht ein Ordner", "a folder stands where a file is expected",
       "al posto del file c'è una cartella"}},
     {EFBIG, {"die Datei ist zu groß", "the file is too large", "il file è troppo grande"}},
+    // Files are created and read without following symbolic links.
+    {ELOOP,
+     {"ein symbolischer Link steht im Weg", "a symbolic link is in the way",
+      "un collegamento simbolico è d'intralcio"}},
+    {ENAMETOOLONG, {"der Name ist zu lang", "the name is too long", "il nome è troppo lungo"}},
     {EINVAL,
      {"dort steht keine gewöhnliche Datei", "that is not an ordinary file",
       "non è un file ordinario"}},
@@ -53,11 +58,23 @@ constexpr Reason kReasons[] = {
 
 } // namespace
 
-QString ownText(std::string_view languageName, const OwnText& text) {
+OwnLanguage ownLanguage(std::string_view languageName) {
     if (sameLanguage(languageName, "english"))
-        return QString::fromUtf8(text.english);
+        return OwnLanguage::English;
     if (sameLanguage(languageName, "italiano"))
+        return OwnLanguage::Italiano;
+    return OwnLanguage::Deutsch;
+}
+
+QString ownText(std::string_view languageName, const OwnText& text) {
+    switch (ownLanguage(languageName)) {
+    case OwnLanguage::English:
+        return QString::fromUtf8(text.english);
+    case OwnLanguage::Italiano:
         return QString::fromUtf8(text.italiano);
+    case OwnLanguage::Deutsch:
+        break;
+    }
     return QString::fromUtf8(text.deutsch);
 }
 

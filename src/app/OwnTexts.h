@@ -17,6 +17,17 @@ struct OwnText {
     const char* italiano;
 };
 
+enum class OwnLanguage { Deutsch, English, Italiano };
+
+// The language our own texts are shown in for languageName ("deutsch", "english", "italiano", in
+// any letter case). An empty or unknown language name gives German, the language the program
+// starts in.
+OwnLanguage ownLanguage(std::string_view languageName);
+
+// Shown when a field that must hold a number holds something else.
+inline constexpr OwnText kEnterNumber{"Bitte eine Zahl eingeben.", "Please enter a number.",
+                                      "Inserisci un numero."};
+
 // The text in languageName ("deutsch", "english", "italiano", in any letter case). An empty or
 // unknown language name gives German, the language the program starts in.
 QString ownText(std::string_view languageName, const OwnText& text);

@@ -1,6 +1,7 @@
 #include "cache_dialog/CacheSettingsDialog.h"
 
 #include "app/GameRunning.h"
+#include "app/OwnTexts.h"
 #include "app/QualityWord.h"
 #include "cache_dialog/CacheDialogTemplate.h"
 #include "platform/FileIO.h"
@@ -329,13 +330,15 @@ bool CacheSettingsDialog::save() {
     // All 29 keys land in one atomic write or none does; when none does, the dialog stays open
     // with the user's values so that nothing typed is lost.
     if (const std::error_code error = profile::writeTexts(engineIniPath_, writes)) {
-        prompter_.showMessage(
-            this, QString(),
-            QStringLiteral("Die Cache-Einstellungen konnten nicht gespeichert werden.\n"
-                           "The cache settings could not be saved.\n\n%1:\n%2")
-                .arg(platform::pathToQString(engineIniPath_),
-                     QString::fromStdString(platform::describeError(error))),
-            ui::MessageIcon::Error);
+        constexpr app::OwnText kNotSaved{
+            "Die Cache-Einstellungen konnten nicht gespeichert werden.\n\n%1:\n%2",
+            "The cache settings could not be saved.\n\n%1:\n%2",
+            "Non è stato possibile salvare le impostazioni della cache.\n\n%1:\n%2"};
+        prompter_.showMessage(this, QString(),
+                              app::ownText(languageName_, kNotSaved)
+                                  .arg(platform::pathToQString(engineIniPath_),
+                                       app::describeError(languageName_, error)),
+                              ui::MessageIcon::Error);
         return false;
     }
     accept();

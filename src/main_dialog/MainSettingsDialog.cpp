@@ -1,6 +1,8 @@
 #include "main_dialog/MainSettingsDialog.h"
 
 #include "app/GameLocator.h"
+#include "app/OwnTexts.h"
+#include "app/QtTranslations.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "platform/KeyValueStore.h"
 #include "platform/ResourceExtractor.h"
@@ -184,6 +186,7 @@ QString MainSettingsDialog::message(std::string_view key) const {
 void MainSettingsDialog::onLanguageChanged() {
     exchange_.fieldsToMembers(prompter(), this);
     languageName_ = platform::toWindows1252(languageCombo_->currentText());
+    app::switchQtTranslations(languageName_);
     (void)services_.store->setValue(platform::KeyValueStore::kGameKey,
                                     platform::KeyValueStore::kLanguage, languageName_);
     reloadTexts();
@@ -201,6 +204,7 @@ void MainSettingsDialog::reloadTexts() {
         }
     }
     loadTextsOfLanguage();
+    exchange_.setInvalidNumberMessage(app::ownText(languageName_, app::kEnterNumber));
     exchange_.membersToFields();
     loadSettings();
 }

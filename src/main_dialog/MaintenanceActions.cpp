@@ -1,6 +1,7 @@
 #include "app/GameRunning.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
+#include "main_dialog/MaintenanceMessages.h"
 #include "maintenance/BackupFile.h"
 #include "maintenance/StartLogos.h"
 #include "platform/TextCodec.h"
@@ -41,8 +42,9 @@ void MainSettingsDialog::removeStartLogos() {
     if (const auto error =
             maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Removed))
         prompter().showMessage(this, QString(),
-                               QString::fromStdString(maintenance::describeLogoListError(
-                                   maintenance::logoListPath(paths_.engineIniPath), error)),
+                               logoListFailureText(languageName_,
+                                                   maintenance::logoListPath(paths_.engineIniPath),
+                                                   error),
                                ui::MessageIcon::Error);
 }
 
@@ -53,8 +55,9 @@ void MainSettingsDialog::restoreStartLogos() {
     if (const auto error =
             maintenance::writeLogoList(paths_.engineIniPath, maintenance::StartLogoState::Restored))
         prompter().showMessage(this, QString(),
-                               QString::fromStdString(maintenance::describeLogoListError(
-                                   maintenance::logoListPath(paths_.engineIniPath), error)),
+                               logoListFailureText(languageName_,
+                                                   maintenance::logoListPath(paths_.engineIniPath),
+                                                   error),
                                ui::MessageIcon::Error);
 }
 
@@ -71,8 +74,7 @@ void MainSettingsDialog::createBackup() {
     const auto result = maintenance::createBackup(paths_.engineIniPath, paths_.userOptionsPath,
                                                   paths_.shaderPath, target);
     if (!result.ok())
-        prompter().showMessage(this, QString(),
-                               QString::fromStdString(maintenance::describeBackupResult(result)),
+        prompter().showMessage(this, QString(), backupFailureText(languageName_, result),
                                ui::MessageIcon::Error);
 }
 
@@ -97,8 +99,7 @@ void MainSettingsDialog::loadBackup() {
         return;
     }
     if (!result.ok()) {
-        prompter().showMessage(this, QString(),
-                               QString::fromStdString(maintenance::describeBackupResult(result)),
+        prompter().showMessage(this, QString(), backupFailureText(languageName_, result),
                                ui::MessageIcon::Error);
         return;
     }

@@ -1,6 +1,7 @@
 #include "main_dialog/SettingsTable.h"
 
 #include "app/GameRunning.h"
+#include "app/OwnTexts.h"
 #include "main_dialog/DisplayModeText.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/MainSettingsDialog.h"
@@ -103,13 +104,9 @@ std::string shownBytes(const QComboBox* combo) {
 }
 
 // Our own words: the translation file has none for a failed save.
-QString saveFailedHeading(std::string_view language) {
-    if (language == "deutsch")
-        return QStringLiteral("Einige Einstellungen konnten nicht gespeichert werden:");
-    if (language == "italiano")
-        return QStringLiteral("Alcune impostazioni non sono state salvate:");
-    return QStringLiteral("Some settings could not be saved:");
-}
+constexpr app::OwnText kSaveFailedHeading{
+    "Einige Einstellungen konnten nicht gespeichert werden:", "Some settings could not be saved:",
+    "Alcune impostazioni non sono state salvate:"};
 
 } // namespace
 
@@ -224,11 +221,10 @@ void MainSettingsDialog::saveSettings() {
         prompter().showMessage(this, QString(), message("MESSAGE_SETTINGSSAVED"));
         return;
     }
-    QString text = saveFailedHeading(languageName_);
+    QString text = app::ownText(languageName_, kSaveFailedHeading);
     for (const auto& [file, error] : failures)
         text += QStringLiteral("\n\n%1\n(%2)")
-                    .arg(platform::pathToQString(file),
-                         QString::fromStdString(platform::describeError(error)));
+                    .arg(platform::pathToQString(file), app::describeError(languageName_, error));
     prompter().showMessage(this, QString(), text, ui::MessageIcon::Error);
 }
 

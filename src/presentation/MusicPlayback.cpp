@@ -8,6 +8,38 @@
 #include <QUrl>
 
 namespace dk3::presentation {
+namespace {
+
+QtMessageHandler nextHandler = nullptr;
+
+void soundServerQuietHandler(QtMsgType type, const QMessageLogContext& context,
+                             const QString& message) {
+    if (type == QtWarningMsg && isMissingSoundServerNotice(context.category, message))
+        return;
+    // Qt hands back its own default handler when no other was installed before.
+    if (nextHandler)
+        nextHandler(type, context, message);
+}
+
+void quietenMissingSoundServer() {
+    static const bool installed = [] {
+        nextHandler = qInstallMessageHandler(soundServerQuietHandler);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace
+
+// Without a sound server Qt Multimedia says that it cannot reach one, once when it looks for
+// output devices and again for each player that tries to play. That is a normal state of a
+// machine, not a fault.
+bool isMissingSoundServerNotice(const char* category, const QString& message) {
+    if (message.startsWith(QLatin1String("PulseAudioService: pa_context_connect() failed")))
+        return true;
+    return category && qstrcmp(category, "qt.multimedia.player") == 0 &&
+           message.contains(QLatin1String("Failed to connect: Connection refused"));
+}
 
 MusicPlayback::MusicPlayback(Output output, QObject* parent)
     : QObject(parent), outputRequirement_(output) {}
@@ -23,6 +55,7 @@ void MusicPlayback::play(const QString& filePath) {
     if (outputRequirement_ == Output::RequireDevice && !hasAudioOutput())
         return;
 
+    quietenMissingSoundServer();
     const std::uint64_t generation = ++generation_;
     output_ = std::make_unique<QAudioOutput>();
     player_ = std::make_unique<QMediaPlayer>();
@@ -43,6 +76,7 @@ void MusicPlayback::play(const QString& filePath) {
 }
 
 bool MusicPlayback::hasAudioOutput() {
+    quietenMissingSoundServer();
     return !QMediaDevices::audioOutputs().isEmpty();
 }
 

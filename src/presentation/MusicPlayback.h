@@ -29,6 +29,11 @@ public:
 // Makes a fresh player for each use; may give none, and the caller then stays silent.
 using MusicPlayerFactory = std::function<std::unique_ptr<MusicPlayer>()>;
 
+// Whether a message of Qt Multimedia only says that there is no sound server to play on. Such
+// messages are dropped once a MusicPlayback looked for a device or played: without a sound
+// server the credits stay silent, and the terminal too.
+bool isMissingSoundServerNotice(const char* category, const QString& message);
+
 class MusicPlayback final : public QObject, public MusicPlayer {
     Q_OBJECT
 

@@ -1,8 +1,13 @@
 #include "ui/ColourScheme.h"
 
+#include "ui/FocusRingStyle.h"
+
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
+#include <QVariant>
 #include <QWidget>
 
 namespace dk3::ui {
@@ -14,6 +19,35 @@ QColor blend(const QColor& from, const QColor& to, double share) {
     };
     return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()),
                   mix(from.blue(), to.blue()));
+}
+
+// The dialog's focus style, made once per dialog. It is the dialog's child, made after the
+// controls, so it is destroyed after the controls that use it.
+FocusRingStyle* focusStyleOf(QWidget* dialog, const QColor& colour) {
+    static constexpr char kProperty[] = "dk3FocusRingStyle";
+    if (auto* existing =
+            dynamic_cast<FocusRingStyle*>(dialog->property(kProperty).value<QObject*>())) {
+        existing->setFocusColour(colour);
+        return existing;
+    }
+    FocusRingStyle* style = makeFocusRingStyle(colour);
+    style->setParent(dialog);
+    dialog->setProperty(kProperty, QVariant::fromValue<QObject*>(style));
+    return style;
+}
+
+// Every control that can take the keyboard focus shows it in the dialog's text colour. A control
+// with a style of its own keeps it; one built on the focus style takes the colour.
+void applyFocusRing(QWidget* dialog, const QColor& colour) {
+    FocusRingStyle* style = focusStyleOf(dialog, colour);
+    for (QWidget* control : dialog->findChildren<QWidget*>()) {
+        if (control->focusPolicy() == Qt::NoFocus || control->isWindow())
+            continue;
+        if (auto* own = dynamic_cast<FocusRingStyle*>(control->style()))
+            own->setFocusColour(colour);
+        else if (control->style() == QApplication::style())
+            control->setStyle(style);
+    }
 }
 
 } // namespace
@@ -48,6 +82,7 @@ void applyColourScheme(QWidget* dialog, const QColor& text, const QColor& backgr
         editPalette.setColor(group, QPalette::Window, frame);
     for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
         edit->setPalette(editPalette);
+    applyFocusRing(dialog, text);
     for (QComboBox* combo : dialog->findChildren<QComboBox*>()) {
         // view() makes the drop-down window if it does not exist yet.
         QAbstractItemView* list = combo->view();

@@ -1,5 +1,7 @@
 #include "ui/DialogTemplate.h"
 
+#include "ui/WindowTitle.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -232,6 +234,7 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
     const QFont font = dialogFont(layout.fontFamily, layout.pointSize);
     dialog.setFont(font);
     dialog.setWindowTitle(layout.title ? QString::fromUtf8(layout.title) : QString());
+    keepTitleBlankWhenEmpty(&dialog);
     const DialogBaseUnits units = dialogBaseUnits(font);
     dialog.setFixedSize(mapDialogRect(units, 0, 0, layout.width, layout.height).size());
 

@@ -1,5 +1,7 @@
 #include "ui/Prompter.h"
 
+#include "ui/WindowTitle.h"
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -24,9 +26,21 @@ QMessageBox::Icon toQt(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The window a box or chooser is centred on: its parent's window while that is on screen. A
+// window that is not shown yet (the main dialog during start-up) has no place of its own, and a
+// box centred on it would land in the screen's top-left corner; without an owner Qt centres the
+// box on the screen.
+QWidget* ownerOnScreen(QWidget* parent) {
+    if (!parent)
+        return nullptr;
+    QWidget* window = parent->window();
+    return window->isVisible() && !window->isMinimized() ? window : nullptr;
+}
+
 std::optional<QString> runChooser(QWidget* parent, const FileRequest& request,
                                   QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, request.title);
+    QFileDialog dialog(ownerOnScreen(parent), request.title);
+    keepTitleBlankWhenEmpty(&dialog);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen && !request.acceptAnyName
                            ? QFileDialog::ExistingFile
@@ -50,12 +64,15 @@ std::optional<QString> runChooser(QWidget* parent, const FileRequest& request,
 
 void QtPrompter::showMessage(QWidget* parent, const QString& caption, const QString& text,
                              MessageIcon icon) {
-    QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, parent);
+    QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, ownerOnScreen(parent));
+    keepTitleBlankWhenEmpty(&box);
     box.exec();
 }
 
 bool QtPrompter::askYesNo(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    ownerOnScreen(parent));
+    keepTitleBlankWhenEmpty(&box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -69,8 +86,9 @@ std::optional<QString> QtPrompter::chooseSaveFile(QWidget* parent, const FileReq
 
 std::optional<int> QtPrompter::chooseItem(QWidget* parent, const QString& caption,
                                           const QString& text, const QStringList& items) {
-    QDialog dialog(parent);
+    QDialog dialog(ownerOnScreen(parent));
     dialog.setWindowTitle(caption);
+    keepTitleBlankWhenEmpty(&dialog);
     auto* layout = new QVBoxLayout(&dialog);
     auto* label = new QLabel(text, &dialog);
     label->setWordWrap(true);

@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -90,6 +91,9 @@ struct OtherSettings : ::testing::Test {
 TEST_F(OtherSettings, TextsListsAndTooltipsOfTheLanguage) {
     auto english = open("english");
     EXPECT_EQ(english->windowTitle(), QString());
+    english->show(); // the title bar shows a blank, not the program's name
+    ASSERT_NE(english->windowHandle(), nullptr);
+    EXPECT_EQ(english->windowHandle()->title(), QStringLiteral(" "));
     EXPECT_EQ(ui::controlAs<QLabel>(*english, id::kTitle)->text(),
               QStringLiteral("OTHER SETTINGS"));
     EXPECT_EQ(ui::controlAs<QLabel>(*english, 1135)->text(),
@@ -309,9 +313,15 @@ TEST_F(OtherSettings, AReadOnlyEngineFileIsNamed) {
 TEST_F(OtherSettings, AnUnreadableShaderStillOpensWithTheIniValues) {
     fs::remove(paths.shaderPath);
     fs::create_directories(paths.shaderPath); // unreadable for root as well
-    auto dialog = open();
+    auto dialog = open("italiano");
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("IP_DOF.fx")));
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(
+        QStringLiteral("Impossibile leggere il file dello shader")))
+        << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(
+        prompter.shown()[0].text.endsWith(QStringLiteral(": al posto del file c'è una cartella.")))
+        << prompter.shown()[0].text.toStdString();
     EXPECT_EQ(shown(*dialog, id::kBloomStrength), QStringLiteral("100"));
     EXPECT_EQ(shown(*dialog, id::kDofStart), QStringLiteral("1500"));
 
@@ -322,6 +332,10 @@ TEST_F(OtherSettings, AnUnreadableShaderStillOpensWithTheIniValues) {
     EXPECT_EQ(engineKey("Engine.Setup", "FpS.Max"), "75.0");
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("IP_DOF.fx")));
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(
+        QStringLiteral("Non è stato possibile salvare tutte le impostazioni.\n\nImpossibile "
+                       "leggere il file dello shader")))
+        << prompter.shown()[0].text.toStdString();
 }
 
 } // namespace

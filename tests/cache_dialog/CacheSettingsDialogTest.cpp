@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 
 #include <array>
 #include <filesystem>
@@ -152,7 +153,10 @@ TEST_F(CacheDialog, RestoredDefaultsShowTheKnownFiguresAndWriteNothing) {
     useDemoFile();
     const auto before = readFile(engine);
     auto dialog = open();
-    QTest::keyClicks(edit(*dialog, 1132), q("5")); // a percentage survives the restore
+    EXPECT_TRUE(dialog->windowTitle().isEmpty());
+    ASSERT_NE(dialog->windowHandle(), nullptr);
+    EXPECT_EQ(dialog->windowHandle()->title(), q(" ")); // a blank, not the program's name
+    QTest::keyClicks(edit(*dialog, 1132), q("5"));      // a percentage survives the restore
     prompter.answerYes();
     click(*dialog, cache::id::kRestoreDefaults);
 
@@ -463,8 +467,13 @@ struct CacheDialogWriteFailure : CacheDialog {
 
 TEST_F(CacheDialogWriteFailure, DirectoryInPlaceOfTheFile) {
     fs::create_directories(engine);
-    auto dialog = open();
+    auto dialog = open("deutsch");
     expectRefusedSave(*dialog);
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(
+        q("Die Cache-Einstellungen konnten nicht gespeichert werden.")))
+        << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.endsWith(q(":\nan Stelle der Datei steht ein Ordner")))
+        << prompter.shown()[0].text.toStdString();
     EXPECT_TRUE(fs::is_directory(engine));
     EXPECT_TRUE(fs::is_empty(engine));
 }

@@ -43,15 +43,20 @@ TEST_F(MaintenanceActions, StartLogoButtonsAskAndRewriteTheListExactly) {
     EXPECT_EQ(prompter.unusedAnswers(), 0u);
 }
 
-TEST_F(MaintenanceActions, UnwritableLogoListIsReportedAndKept) {
-    auto dialog = startDialog("english");
+TEST_F(MaintenanceActions, UnwritableLogoListIsReportedInThePlayersLanguageAndKept) {
+    auto dialog = startDialog("italiano");
     fs::remove(logoList());
     fs::create_directory(logoList()); // fails for root too
     prompter.answerYes();
     click(*dialog, id::kRemoveStartLogos);
     ASSERT_EQ(prompter.shown().back().kind, Kind::Message);
     EXPECT_EQ(prompter.shown().back().icon, ui::MessageIcon::Error);
-    EXPECT_TRUE(prompter.shown().back().text.contains(QStringLiteral("logo.ini")));
+    const QString text = prompter.shown().back().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("logo.ini")));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Impossibile scrivere l'elenco dei loghi iniziali")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("al posto del file c'è una cartella")))
+        << text.toStdString();
     EXPECT_TRUE(fs::is_directory(logoList()));
 }
 
@@ -116,13 +121,20 @@ TEST_F(MaintenanceActions, RefusedOrCancelledLoadsChangeNothing) {
 }
 
 TEST_F(MaintenanceActions, BackupWithoutUserOptionsNamesTheMissingFileAndWritesNothing) {
-    auto dialog = startDialog("english");
+    auto dialog = startDialog("deutsch");
     fs::remove(userOptions());
     prompter.answerFile(platform::pathToQString(dir / "mine.dkb"));
     click(*dialog, id::kCreateBackup);
     EXPECT_FALSE(fs::exists(dir / "mine.dkb"));
     EXPECT_EQ(prompter.shown().back().icon, ui::MessageIcon::Error);
-    EXPECT_TRUE(prompter.shown().back().text.contains(QStringLiteral("UserOptions.ini")));
+    const QString text = prompter.shown().back().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("UserOptions.ini")));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Die Datei der Benutzeroptionen „")))
+        << text.toStdString();
+    EXPECT_TRUE(
+        text.endsWith(QStringLiteral("konnte nicht gelesen werden: die Datei oder der "
+                                     "Ordner fehlt. Es wurde keine Sicherung geschrieben.")))
+        << text.toStdString();
 }
 
 } // namespace

@@ -171,6 +171,8 @@ TEST_F(SettingsSave, FilesThatCannotBeWrittenAreEachNamedOnceAndNothingIsConfirm
     EXPECT_EQ(text.count(platform::pathToQString(userOptions())), 1) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("Impostazioni salvate!")));
     EXPECT_TRUE(text.startsWith(QStringLiteral("Alcune impostazioni"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("(al posto del file c'è una cartella)")))
+        << text.toStdString();
     EXPECT_EQ(engine("Shader.EnableTreeShadows"), "true") << "the engine file is intact";
 
     // Both files unwritable: both named, in the order they failed.

@@ -3,6 +3,8 @@
 #include "ui/ColourScheme.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -12,6 +14,31 @@ namespace {
 namespace id = main_dialog::id;
 
 using WindowBehaviour = MainDialogFixture;
+
+TEST_F(WindowBehaviour, TheRequestForANumberAndQtsWordsFollowTheLanguage) {
+    auto dialog = startDialog("deutsch");
+    QComboBox* languages = combo(*dialog, id::kLanguage);
+    auto* exit = control<QPushButton>(*dialog, id::kExit);
+    const auto askedFor = [&] {
+        edit(*dialog, id::kMaxRagdolls)->clear();
+        prompter.clear();
+        exit->click();
+        edit(*dialog, id::kMaxRagdolls)->setText(QStringLiteral("30"));
+        return prompter.messageTexts();
+    };
+    const auto qtYes = [] {
+        return QCoreApplication::translate("QPlatformTheme", "&Yes").remove(QLatin1Char('&'));
+    };
+    dialog->show();
+    EXPECT_EQ(askedFor(), QStringList{QStringLiteral("Bitte eine Zahl eingeben.")});
+    EXPECT_EQ(qtYes(), QStringLiteral("Ja"));
+    userSelects(languages, 2);
+    EXPECT_EQ(askedFor(), QStringList{QStringLiteral("Inserisci un numero.")});
+    EXPECT_EQ(qtYes(), QStringLiteral("Sì"));
+    userSelects(languages, 1);
+    EXPECT_EQ(askedFor(), QStringList{QStringLiteral("Please enter a number.")});
+    EXPECT_EQ(qtYes(), QStringLiteral("Yes"));
+}
 
 TEST_F(WindowBehaviour, ExitRefusesAFieldWithoutANumberWhileEscapeAndCloseEndAnyway) {
     const auto userBefore = readFile(userOptions());

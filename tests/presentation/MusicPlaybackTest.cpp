@@ -69,5 +69,22 @@ TEST(MusicPlayback, FileThatCannotBePlayedIsLetGoOfSilently) {
     EXPECT_TRUE(music.isActive());
 }
 
+TEST(MusicPlayback, OnlyTheMissingSoundServerIsKeptOffTheTerminal) {
+    // The two messages Qt Multimedia gives on a machine without a sound server.
+    EXPECT_TRUE(isMissingSoundServerNotice(
+        nullptr, QStringLiteral("PulseAudioService: pa_context_connect() failed")));
+    EXPECT_TRUE(isMissingSoundServerNotice(
+        "qt.multimedia.player",
+        QStringLiteral("Warning: \"Failed to connect: Connection refused\"")));
+    // Anything else still reaches the terminal.
+    EXPECT_FALSE(
+        isMissingSoundServerNotice(nullptr, QStringLiteral("PulseAudioService: stream error")));
+    EXPECT_FALSE(isMissingSoundServerNotice(
+        "qt.network", QStringLiteral("Failed to connect: Connection refused")));
+    EXPECT_FALSE(isMissingSoundServerNotice(
+        "qt.multimedia.player",
+        QStringLiteral("Your GStreamer installation is missing a plug-in.")));
+}
+
 } // namespace
 } // namespace dk3::presentation

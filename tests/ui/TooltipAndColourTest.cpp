@@ -9,8 +9,12 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
+#include <QTest>
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace dk3::ui {
@@ -112,6 +116,64 @@ TEST(ColourScheme, ReachesEveryControlAndTheDropDownLists) {
     const QRect lastItem = list->visualRect(combo->model()->index(2, 0)); // not the current one
     EXPECT_EQ(image.pixelColor(image.width() - 3, lastItem.center().y()), background);
     combo->hidePopup();
+}
+
+// Pixels of image within a few steps of colour.
+int pixelsOf(const QImage& image, const QColor& colour) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) <=
+                12)
+                ++count;
+        }
+    return count;
+}
+
+TEST(ColourScheme, KeyboardFocusIsOutlinedInTheTextColourAndSelectionsKeepTheirHighlight) {
+    QDialog dialog;
+    dialog.resize(300, 120);
+    auto* save = new QPushButton(QStringLiteral("save"), &dialog);
+    save->setGeometry(10, 10, 90, 26);
+    auto* close = new QPushButton(QStringLiteral("close"), &dialog);
+    close->setGeometry(110, 10, 90, 26);
+    auto* list = new QComboBox(&dialog);
+    list->addItems({QStringLiteral("high"), QStringLiteral("low")});
+    list->setGeometry(10, 50, 120, 22);
+    applyColourScheme(&dialog, kChildDialogText, kChildDialogBackground);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.setAttribute(Qt::WA_KeyboardFocusChange); // as after the player pressed Tab
+
+    // The button's and the list's outline in amber, at least a line all round; the text is drawn
+    // in amber too, so focused and unfocused pictures are compared.
+    const auto amberOf = [](QWidget* control) {
+        return pixelsOf(control->grab().toImage(), kChildDialogText);
+    };
+    close->setFocus(Qt::TabFocusReason);
+    const int buttonUnfocused = amberOf(save);
+    const int listUnfocused = amberOf(list);
+    save->setFocus(Qt::TabFocusReason);
+    EXPECT_GT(amberOf(save), buttonUnfocused + save->width() + save->height());
+    list->setFocus(Qt::TabFocusReason);
+    EXPECT_GT(amberOf(list), listUnfocused + list->width() + list->height());
+
+    // A selected item in a list is drawn in the system's highlight, focused or not.
+    QImage item(40, 10, QImage::Format_RGB32);
+    item.fill(Qt::black);
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = item.rect();
+    option.state |= QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_Active;
+    option.showDecorationSelected = true;
+    QPainter painter(&item);
+    list->style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, &painter, list);
+    painter.end();
+    EXPECT_EQ(item.pixelColor(20, 5), list->palette().color(QPalette::Active, QPalette::Highlight));
+    EXPECT_NE(item.pixelColor(20, 5), kChildDialogText);
 }
 
 } // namespace
