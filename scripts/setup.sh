@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libmpg123-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-liberation xvfb xauth
+    desktop-file-utils appstream man-db groff-base dpkg-dev file
     "$@"
 )
 
