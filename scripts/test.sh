@@ -26,5 +26,6 @@ for flavour in release sanitize; do
     echo "== $flavour tests"
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
+    if [ "$flavour" = release ]; then echo "== install and package" && scripts/check-install.sh; fi
 done
 echo "All tests passed."
