@@ -124,7 +124,8 @@ page="$root/usr/share/man/man1/draskel3-tuning.1.gz"
 if [ -f "$page" ]; then
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man -l failed"
     [ -z "$warnings" ] || fail "the manual page renders with warnings:"$'\n'"$warnings"
-    MANWIDTH=80 man -l "$page" 2>/dev/null | col -b >"$scratch/page.txt"
+    # man prints plain text, without overstriking, when its output is no terminal.
+    MANWIDTH=80 man -l "$page" 2>/dev/null >"$scratch/page.txt"
     for text in NAME SYNOPSIS DESCRIPTION OPTIONS FILES --game-dir --choose-game --help \
         --version "WHERE IT LOOKS FOR THE GAME" registry.ini UserOptions.ini dk3e.ini \
         "draskel3-tuning $version"; do

@@ -14,7 +14,11 @@ scripts/build.sh release --target draskel3-tuning >/dev/null
 # With the Ninja generator CPack builds nothing itself: it installs what the build above made into
 # its own staging folder and packs that.
 rm -rf build/release/package
-(cd build/release && cpack -G DEB >/dev/null)
+if ! log=$(cd build/release && cpack -G DEB 2>&1); then
+    echo "$log" >&2
+    echo "package.sh: cpack failed" >&2
+    exit 1
+fi
 
 packages=(build/release/package/draskel3-tuning_*_amd64.deb)
 if [ ${#packages[@]} -ne 1 ] || [ ! -f "${packages[0]}" ]; then
