@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Regenerates the pictures, the icon and the music clip that the program carries inside itself.
-# Everything is drawn or synthesised here from scratch; the outputs are committed in resources/.
+# Regenerates the pictures and the music clip that the program carries inside itself, and its icon
+# (a scalable picture and every PNG size of the icon theme, rendered from it). Everything is drawn
+# or synthesised here from scratch; the outputs are committed in resources/.
 #
-# Needs (Debian packages): imagemagick (convert, version 6), fontconfig (fc-match),
-# fonts-liberation, sox, lame.
+# Needs (Debian packages): imagemagick (convert, version 6), librsvg2-bin (rsvg-convert),
+# fontconfig (fc-match), fonts-liberation, sox, lame.
 # Usage: scripts/make-assets.sh [output-folder]      (default: resources/)
 # CONVERT=/path/to/convert picks a particular ImageMagick binary.
 set -euo pipefail
@@ -13,12 +14,12 @@ out=${1:-resources}
 convert=${CONVERT:-convert}
 
 missing=()
-for tool in "$convert" fc-match sox lame; do
+for tool in "$convert" rsvg-convert fc-match sox lame; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -ne 0 ]; then
     echo "make-assets.sh needs: ${missing[*]}" >&2
-    echo "install with: apt-get install imagemagick fontconfig fonts-liberation sox lame" >&2
+    echo "install with: apt-get install imagemagick librsvg2-bin fontconfig fonts-liberation sox lame" >&2
     exit 1
 fi
 bold=$(fc-match -f '%{file}' 'Liberation Sans:bold')
@@ -97,18 +98,52 @@ emblem 39 39 34 1
 "$convert" "${background[@]}" "${emblem[@]}" \
     -alpha off -type TrueColor "BMP3:$out/credits_small.bmp"
 
-# Program icon: 256 x 256 PNG, the emblem on a rounded dark red tile. The date chunks are left
-# out so that the file does not change from run to run.
-background 256 256
-emblem 128 118 92 4
-"$convert" "${background[@]}" \
-    "(" -size 256x256 xc:black -fill white -draw "roundrectangle 8,8 247,247 40,40" -alpha off ")" \
-    -compose copy-opacity -composite -compose over \
-    -fill none -stroke "$amber" -strokewidth 4 -draw "roundrectangle 10,10 245,245 38,38" \
-    "${emblem[@]}" \
-    -stroke none -font "$bold" -pointsize 40 -gravity south \
-    -fill '#00000099' -annotate +2+14 'D3' -fill "$light" -annotate +0+16 'D3' \
-    -depth 8 -strip -define png:exclude-chunks=date,time "$out/draskel3-tuning.png"
+# Program icon: one scalable picture, the emblem on a rounded dark red tile with "D3" below it,
+# drawn on a 256 x 256 grid in the same colours and proportions as the pictures above. Every PNG
+# size of the icon theme is rendered from it; the 256 px one is also the icon the program carries
+# inside itself.
+icons="$out/icons/hicolor"
+mkdir -p "$icons/scalable/apps"
+svg="$icons/scalable/apps/draskel3-tuning.svg"
+# The open arc runs from 200 to 340 degrees (clockwise from the right, as on the screen) around
+# (128, 118) with radius 92, the diamonds have half-diagonals of 46, 27 and 15.
+cat >"$svg" <<SVG
+<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">
+  <title>Draskel 3 Tuning Utility</title>
+  <defs>
+    <linearGradient id="field" x1="0" y1="0" x2="1" y2="0">
+      <stop offset="0" stop-color="#7a1200"/>
+      <stop offset="1" stop-color="#1c0000"/>
+    </linearGradient>
+    <radialGradient id="glow" cx="0.5" cy="0.5" r="0.5">
+      <stop offset="0" stop-color="#a05000" stop-opacity="0.85"/>
+      <stop offset="1" stop-color="#a05000" stop-opacity="0"/>
+    </radialGradient>
+  </defs>
+  <rect x="8" y="8" width="240" height="240" rx="40" fill="url(#field)"/>
+  <rect x="8" y="8" width="240" height="240" rx="40" fill="url(#glow)"/>
+  <rect x="10" y="10" width="236" height="236" rx="38" fill="none" stroke="$amber" stroke-width="4"/>
+  <g fill="none" stroke="$amber" stroke-opacity="0.33" stroke-width="4">
+    <circle cx="128" cy="118" r="92"/>
+    <circle cx="128" cy="118" r="64"/>
+  </g>
+  <path d="M 41.55 86.53 A 92 92 0 0 1 214.45 86.53" fill="none" stroke="$amber" stroke-width="5"/>
+  <path d="M 128 72 L 174 118 L 128 164 L 82 118 Z" fill="$amber"/>
+  <path d="M 128 91 L 155 118 L 128 145 L 101 118 Z" fill="$dark"/>
+  <path d="M 128 103 L 143 118 L 128 133 L 113 118 Z" fill="$light"/>
+  <g font-family="Liberation Sans, Arial, Helvetica, sans-serif" font-weight="bold" font-size="40"
+     text-anchor="middle">
+    <text x="130" y="234" fill="#000000" fill-opacity="0.6">D3</text>
+    <text x="128" y="232" fill="$light">D3</text>
+  </g>
+</svg>
+SVG
+for size in 16 22 24 32 48 64 128 256 512; do
+    mkdir -p "$icons/${size}x${size}/apps"
+    rsvg-convert --width "$size" --height "$size" --format png \
+        --output "$icons/${size}x${size}/apps/draskel3-tuning.png" "$svg"
+done
 
 # Music: a plucked arpeggio over C, A minor, F and G with a soft sine bass, ending on a C major
 # chord; about 6.5 s. -R fixes sox's random numbers and -D turns off its random dither.
@@ -156,4 +191,4 @@ lame --quiet --nohist -m s -b 128 --cbr --resample 44.1 "$work/mix.wav" "$work/m
 } >"$out/vorlix.mp3"
 
 ls -l "$out/vorlix_logo.jpg" "$out/credits_large.bmp" "$out/credits_small.bmp" \
-    "$out/draskel3-tuning.png" "$out/vorlix.mp3"
+    "$out/vorlix.mp3" "$svg" "$icons"/*/apps/draskel3-tuning.png

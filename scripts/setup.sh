@@ -10,6 +10,7 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-liberation xvfb xauth
     qt6-translations-l10n
+    desktop-file-utils appstream man-db groff-base dpkg-dev file
     "$@"
 )
 

@@ -27,6 +27,7 @@ for flavour in release sanitize; do
     echo "== $flavour tests"
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
+    if [ "$flavour" = release ]; then echo "== install and package" && scripts/check-install.sh; fi
 done
 echo "== fuzz targets"
 scripts/fuzz.sh 20

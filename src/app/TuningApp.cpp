@@ -40,7 +40,7 @@ TuningApp::TuningApp(int& argc, char** argv) : application_(guardDisplayConnecti
     // decimal separator whatever the user's language, so numbers never follow the locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("draskel3-tuning"));
-    QApplication::setDesktopFileName(QStringLiteral("draskel3-tuning"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.Draskel3Tuning"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
     // The dialogs paint every control in their own colours; Fusion honours a palette fully on
     // every desktop, where a platform theme might not.
