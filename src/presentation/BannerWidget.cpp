@@ -30,7 +30,10 @@ void BannerWidget::stop() {
 
 void BannerWidget::nextFrame() {
     renderer_->advance();
-    update();
+    // The slab moves a fraction of a pixel per tick: a frame that would look like the one on the
+    // screen is not drawn, which spares the paint and the copy to the display.
+    if (renderer_->differsFromLastFrame((QSizeF(size()) * devicePixelRatioF()).toSize()))
+        update();
 }
 
 void BannerWidget::paintEvent(QPaintEvent* /*event*/) {
