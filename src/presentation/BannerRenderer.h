@@ -77,6 +77,17 @@ public:
     // last: a corner moved by kVisibleMotionPixels or more, or another set of faces shows.
     bool differsFromLastFrame(const QSize& pixelSize) const;
 
+    // How many ticks of tickMs the slab may go on moving, at its present pace and direction,
+    // before the current attitude drawn at pixelSize would differ visibly from the frame drawn
+    // last: at least 1, at most maxTicks, and never past a tick that may turn the motion round,
+    // so that turning happens on the same tick as it would with a step every tick.
+    int ticksUntilVisibleChange(const QSize& pixelSize, double tickMs, int maxTicks) const;
+
+    // Whether the picture may be filled eight pixels at a time where the processor can (AVX2);
+    // otherwise, and on other processors, one pixel at a time with SSE2. Both give the same
+    // pixels; tests compare them.
+    static void allowWideVectors(bool allowed);
+
     BannerAnimation& animation() { return animation_; }
     const BannerAnimation& animation() const { return animation_; }
 
@@ -88,6 +99,10 @@ private:
         std::array<bool, kFaceCount> visible{};
     };
     Drawn layout(const QSize& pixelSize) const;
+    Drawn layoutAt(const QSize& pixelSize, float angleX, float angleY, float angleZ) const;
+    // The farthest any vertex of a face visible in both has moved between a and b, in pixels;
+    // infinity when another set of faces shows.
+    static float largestMove(const Drawn& a, const Drawn& b);
     void draw(const Drawn& drawn) const;
 
     BannerTexture texture_;

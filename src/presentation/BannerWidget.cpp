@@ -22,7 +22,7 @@ BannerWidget::~BannerWidget() {
 }
 
 void BannerWidget::start() {
-    timer_.start();
+    timer_.start(kFrameIntervalMs);
 }
 
 void BannerWidget::stop() {
@@ -32,9 +32,14 @@ void BannerWidget::stop() {
 void BannerWidget::nextFrame() {
     renderer_->advance();
     // The slab moves a fraction of a pixel per tick: a frame that would look like the one on the
-    // screen is not drawn, which spares the paint and the copy to the display.
-    if (renderer_->differsFromLastFrame((QSizeF(size()) * devicePixelRatioF()).toSize()))
+    // screen is not drawn, which spares the paint and the copy to the display; and the timer
+    // sleeps through the ticks that could not bring a visible change, stepping the motion by the
+    // time that passed when it wakes.
+    const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    if (renderer_->differsFromLastFrame(pixels))
         update();
+    const int ticks = renderer_->ticksUntilVisibleChange(pixels, kFrameIntervalMs, kMaxSleepTicks);
+    timer_.setInterval(ticks * kFrameIntervalMs);
 }
 
 void BannerWidget::paintEvent(QPaintEvent* /*event*/) {

@@ -123,6 +123,36 @@ TEST(BannerRendererComparison, EveryFrameOfTheMotionMatchesTheRasterEngineWithin
 namespace dk3::presentation {
 namespace {
 
+TEST(BannerRendererComparison, EightPixelsAtATimeGiveTheSamePixelsAsOneAtATime) {
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir / "logo.jpg").string());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(":/dk3/vorlix_logo.jpg"), path));
+    BannerRenderer renderer(path);
+    ASSERT_TRUE(renderer.hasPicture());
+    // Attitudes at and between the limits, at the banner's sizes and at odd ones whose spans end
+    // at every remainder of eight.
+    for (const auto& [x, y, z] : {std::array<float, 3>{0, 0, 0},
+                                  {0.5f, -0.25f, 0.1f},
+                                  {-0.5f, 0.25f, -0.1f},
+                                  {0.31f, 0.07f, -0.04f}}) {
+        for (const QSize size : {QSize(620, 150), QSize(403, 92), QSize(517, 133)}) {
+            renderer.animation().angleX = x;
+            renderer.animation().angleY = y;
+            renderer.animation().angleZ = z;
+            BannerRenderer::allowWideVectors(true);
+            const QImage wide = renderer.frame(size).copy();
+            BannerRenderer::allowWideVectors(false);
+            // A hair's turn forces a new frame; then back to the same attitude.
+            renderer.animation().angleX = x + 0.01f;
+            renderer.frame(size);
+            renderer.animation().angleX = x;
+            const QImage narrow = renderer.frame(size).copy();
+            BannerRenderer::allowWideVectors(true);
+            EXPECT_EQ(wide, narrow) << x << " " << y << " " << z << " " << size.width();
+        }
+    }
+}
+
 TEST(BannerRendererComparison, AFrameIsDueOnceACornerMovedAQuarterPixel) {
     double now = 5000.0;
     BannerRenderer renderer(QString(), [&now] { return now; });
