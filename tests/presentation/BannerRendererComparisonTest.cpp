@@ -181,5 +181,36 @@ TEST(BannerRendererComparison, AFrameIsDueOnceACornerMovedAQuarterPixel) {
     EXPECT_NE(before, renderer.frame(QSize(620, 151)).copy(QRect(0, 0, 620, 150)));
 }
 
+TEST(BannerRendererComparison, TheTimerSleepsOnlyThroughTicksThatBringNoVisibleChange) {
+    double now = 5000.0;
+    BannerRenderer renderer(QString(), [&now] { return now; });
+    BannerAnimation& motion = renderer.animation();
+    motion.signXChosen = motion.signYChosen = motion.signZChosen = true;
+    motion.previousTimeMs = now;
+    const QSize size(620, 150);
+    EXPECT_EQ(renderer.ticksUntilVisibleChange(size, 16, 8), 1); // nothing drawn yet
+
+    // Far from every limit, with ticks short enough that several pass between visible moves:
+    // the timer sleeps, and wakes before the frame on the screen is a quarter pixel off.
+    motion.angleX = 0.1f;
+    motion.angleY = 0.0f;
+    motion.angleZ = 0.0f;
+    renderer.frame(size);
+    const int ticks = renderer.ticksUntilVisibleChange(size, 2, 8);
+    EXPECT_GT(ticks, 1);
+    EXPECT_LE(ticks, 8);
+    now += 2.0 * ticks;
+    renderer.advance();
+    EXPECT_FALSE(renderer.differsFromLastFrame(size)) << "woken too late: " << ticks;
+    // At the real pace of 16 ms a corner moves about a fifth of a pixel a tick.
+    EXPECT_LE(renderer.ticksUntilVisibleChange(size, 16, 8), 2);
+
+    // Close to a limit the motion may turn on the next tick: no sleeping.
+    motion.angleZ = motion.signZ * (BannerAnimation::kLimitZ - 0.0004f);
+    renderer.frame(size);
+    EXPECT_EQ(renderer.ticksUntilVisibleChange(size, 16, 8), 1);
+    EXPECT_EQ(renderer.ticksUntilVisibleChange(size, 16, 1), 1);
+}
+
 } // namespace
 } // namespace dk3::presentation
