@@ -109,6 +109,9 @@ emblem 128 118 92 4
     -stroke none -font "$bold" -pointsize 40 -gravity south \
     -fill '#00000099' -annotate +2+14 'D3' -fill "$light" -annotate +0+16 'D3' \
     -depth 8 -strip -define png:exclude-chunks=date,time "$out/draskel3-tuning.png"
+# The window icon the program carries inside itself: the same at 64 x 64.
+"$convert" "$out/draskel3-tuning.png" -filter Lanczos -resize 64x64 \
+    -depth 8 -strip -define png:exclude-chunks=date,time "$out/draskel3-tuning-64.png"
 
 # Music: a plucked arpeggio over C, A minor, F and G with a soft sine bass, ending on a C major
 # chord; about 6.5 s. -R fixes sox's random numbers and -D turns off its random dither.
@@ -156,4 +159,4 @@ lame --quiet --nohist -m s -b 128 --cbr --resample 44.1 "$work/mix.wav" "$work/m
 } >"$out/vorlix.mp3"
 
 ls -l "$out/vorlix_logo.jpg" "$out/credits_large.bmp" "$out/credits_small.bmp" \
-    "$out/draskel3-tuning.png" "$out/vorlix.mp3"
+    "$out/draskel3-tuning.png" "$out/draskel3-tuning-64.png" "$out/vorlix.mp3"
