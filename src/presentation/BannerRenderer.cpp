@@ -1,6 +1,7 @@
 #include "presentation/BannerRenderer.h"
 
 #include <QImageReader>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPointF>
 #include <QPolygonF>
@@ -394,22 +395,24 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
 }
 
 const QImage& BannerRenderer::frame(const QSize& pixelSize) const {
-    if (lastDrawn_ && lastDrawn_->size == pixelSize && lastDrawn_->angleX == animation_.angleX &&
-        lastDrawn_->angleY == animation_.angleY && lastDrawn_->angleZ == animation_.angleZ)
+    if (frameIsLastDrawn_ && lastDrawn_ && lastDrawn_->size == pixelSize &&
+        lastDrawn_->angleX == animation_.angleX && lastDrawn_->angleY == animation_.angleY &&
+        lastDrawn_->angleZ == animation_.angleZ)
+        return frame_;
+    if (frame_.size() != pixelSize || frame_.format() != QImage::Format_RGB32)
+        frame_ = QImage(pixelSize, QImage::Format_RGB32);
+    if (frame_.isNull())
         return frame_;
     const Drawn drawn = layout(pixelSize);
-    draw(drawn);
+    draw(drawn, frame_, QPoint(0, 0));
     lastDrawn_ = drawn;
+    frameIsLastDrawn_ = true;
     return frame_;
 }
 
-void BannerRenderer::draw(const Drawn& drawn) const {
+void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) const {
     const int width = drawn.size.width();
     const int height = drawn.size.height();
-    if (frame_.size() != drawn.size || frame_.format() != QImage::Format_RGB32)
-        frame_ = QImage(drawn.size, QImage::Format_RGB32);
-    if (frame_.isNull())
-        return;
 
     struct Fill {
         Quad quad;
@@ -452,7 +455,7 @@ void BannerRenderer::draw(const Drawn& drawn) const {
     // The visible faces never overlap (see visibleFaces), so their order does not matter; every
     // pixel is written once, the background only between the faces' spans.
     for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(frame_.scanLine(y));
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(offset.y() + y)) + offset.x();
         std::array<std::pair<Span, const Fill*>, kFaceCount> spans{};
         std::size_t spanCount = 0;
         for (std::size_t i = 0; i < fillCount; ++i) {
@@ -487,9 +490,48 @@ void BannerRenderer::draw(const Drawn& drawn) const {
     }
 }
 
+namespace {
+
+// The image a painter paints on, when the slab can be drawn straight into it: the raster engine
+// on a 32-bit opaque-or-premultiplied image (a window's backing store, for one), at its own
+// scale, moved by whole pixels only, without a clip of the caller's, the rectangle inside it.
+// Nothing else is painted on those pixels meanwhile, so the frame needs no copy of its own.
+QImage* directTarget(QPainter& painter, const QSize& size, QPoint& offset) {
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping())
+        return nullptr;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    if ((image->format() != QImage::Format_RGB32 &&
+         image->format() != QImage::Format_ARGB32_Premultiplied) ||
+        image->devicePixelRatio() != 1.0)
+        return nullptr;
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy()))
+        return nullptr;
+    offset = QPoint(static_cast<int>(transform.dx()), static_cast<int>(transform.dy()));
+    if (!image->rect().contains(QRect(offset, size)))
+        return nullptr;
+    return image;
+}
+
+} // namespace
+
 void BannerRenderer::paint(QPainter& painter, const QSize& size) const {
     if (size.isEmpty())
         return;
+    QPoint offset;
+    if (QImage* target = directTarget(painter, size, offset)) {
+        const Drawn drawn = layout(size);
+        draw(drawn, *target, offset);
+        lastDrawn_ = drawn;
+        frameIsLastDrawn_ = false;
+        return;
+    }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QSize pixelSize = (QSizeF(size) * ratio).toSize();
     if (pixelSize.isEmpty())

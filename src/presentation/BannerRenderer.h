@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -103,7 +104,8 @@ private:
     // The farthest any vertex of a face visible in both has moved between a and b, in pixels;
     // infinity when another set of faces shows.
     static float largestMove(const Drawn& a, const Drawn& b);
-    void draw(const Drawn& drawn) const;
+    // Fills the rectangle offset .. offset + drawn.size of image.
+    void draw(const Drawn& drawn, QImage& image, QPoint offset) const;
 
     BannerTexture texture_;
     Matrix4 projection_;
@@ -112,6 +114,7 @@ private:
     BannerAnimation animation_;
 
     mutable QImage frame_;
+    mutable bool frameIsLastDrawn_ = false;
     mutable std::optional<Drawn> lastDrawn_;
 };
 
