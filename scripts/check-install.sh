@@ -35,6 +35,7 @@ app_id=org.example.Draskel3Tuning
 icon_sizes=(16 22 24 32 48 64 128 256 512)
 expected=(
     bin/draskel3-tuning
+    lib/draskel3-tuning/draskel3-tuning-music.so
     "share/applications/$app_id.desktop"
     "share/metainfo/$app_id.metainfo.xml"
     share/man/man1/draskel3-tuning.1.gz
@@ -53,7 +54,7 @@ if ! diff -u "$scratch/expected" "$scratch/installed"; then
     fail "cmake --install installs other files than expected"
 fi
 
-program="$root/usr/bin/draskel3-tuning"
+for program in "$root/usr/bin/draskel3-tuning" "$root/usr/lib/draskel3-tuning/draskel3-tuning-music.so"; do
 if [ -f "$program" ]; then
     if readelf --dynamic "$program" | grep -Eq '\((RPATH|RUNPATH)\)'; then
         fail "the installed program has a run path: $(readelf --dynamic "$program" | grep -E 'R(UN)?PATH')"
@@ -65,6 +66,7 @@ if [ -f "$program" ]; then
         fail "file does not call the installed program stripped: $(file --brief "$program")"
     fi
 fi
+done
 
 for size in "${icon_sizes[@]}"; do
     icon="$root/usr/share/icons/hicolor/${size}x${size}/apps/draskel3-tuning.png"

@@ -50,9 +50,8 @@ int main(int argc, char** argv) {
     services.locateRequest.gameFolder = commandLine.gameFolder;
     services.locateRequest.chooseAgain = commandLine.chooseGame;
     services.tempFolder = dk3::platform::privateTempFolder(services.tempFolderError);
-    services.musicPlayers = [] {
-        return std::make_unique<dk3::presentation::MusicPlayback>();
-    };
+    // The player comes from the music module, loaded when the credits first play.
+    services.musicPlayers = dk3::presentation::musicPlayersFromModule();
     services.linkOpener = &links;
 
     return app.run(

@@ -1,50 +1,311 @@
 #include "presentation/BannerRenderer.h"
 
 #include <QImageReader>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPointF>
 #include <QPolygonF>
-#include <QRect>
-#include <QSize>
 #include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <immintrin.h>
+#include <limits>
 
 namespace dk3::presentation {
 
 namespace {
 
-QColor vertexColour(std::uint32_t argb) {
-    // Blending is off, so the vertex alpha of 0 does not make the slab transparent.
-    return QColor::fromRgb(static_cast<QRgb>(argb | 0xFF000000u));
+// Blending is off, so the vertex alpha of 0 does not make the slab transparent.
+constexpr std::uint32_t opaque(std::uint32_t argb) {
+    return argb | 0xFF000000u;
 }
 
 // The four corners of a face as a closed loop: a strip runs 0, 1, 2, 3 in a zigzag, the loop
 // round the quad is 0, 1, 3, 2.
 constexpr std::array<std::size_t, 4> kLoopOrder = {0, 1, 3, 2};
 
-QPolygonF faceOnScreen(const std::array<ScreenVertex, kSlabVertexCount>& screen, Face face) {
+struct Point {
+    float x, y;
+};
+
+using Quad = std::array<Point, 4>;
+
+Quad faceOnScreen(const std::array<ScreenVertex, kSlabVertexCount>& screen, Face face) {
     const std::size_t first = static_cast<std::size_t>(face) * 4;
-    QPolygonF polygon;
-    polygon.reserve(4);
-    for (std::size_t corner : kLoopOrder)
-        polygon << QPointF(screen[first + corner].x, screen[first + corner].y);
-    return polygon;
+    Quad quad{};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const ScreenVertex& v = screen[first + kLoopOrder[i]];
+        quad[i] = {v.x, v.y};
+    }
+    return quad;
+}
+
+// The pixels of row y whose centres lie inside the convex quad: first .. end (exclusive), clipped
+// to 0 .. width. A centre on a left or top edge belongs to the quad, one on a right or bottom edge
+// does not, so faces that share an edge neither overlap nor leave a gap. Every edge is evaluated
+// with its end points in the same order whichever face it belongs to, so both faces compute the
+// same crossing to the last bit.
+struct Span {
+    int first = 0;
+    int end = 0;
+};
+
+Span spanOnRow(const Quad& quad, int y, int width) {
+    const float centreY = static_cast<float>(y) + 0.5f;
+    float left = std::numeric_limits<float>::infinity();
+    float right = -std::numeric_limits<float>::infinity();
+    for (std::size_t i = 0; i < 4; ++i) {
+        Point a = quad[i];
+        Point b = quad[(i + 1) % 4];
+        if (a.y > b.y || (a.y == b.y && a.x > b.x))
+            std::swap(a, b);
+        if (!(centreY >= a.y && centreY < b.y))
+            continue;
+        const float x = a.x + (centreY - a.y) * (b.x - a.x) / (b.y - a.y);
+        left = std::min(left, x);
+        right = std::max(right, x);
+    }
+    if (!(left < right))
+        return {};
+    auto firstCentreFrom = [width](float x) {
+        const float pixel = std::ceil(x - 0.5f);
+        return static_cast<int>(std::clamp(pixel, 0.0f, static_cast<float>(width)));
+    };
+    return {firstCentreFrom(left), firstCentreFrom(right)};
+}
+
+// The rows a quad can touch, clipped to 0 .. height.
+std::pair<int, int> rowsOf(const Quad& quad, int height) {
+    float top = quad[0].y, bottom = quad[0].y;
+    for (const Point& p : quad) {
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    auto row = [height](float yValue) {
+        return static_cast<int>(
+            std::clamp(std::ceil(yValue - 0.5f), 0.0f, static_cast<float>(height)));
+    };
+    return {row(top), row(bottom)};
+}
+
+// The bilinear mix of the four texels at top[0], top[1] (upper row) and top[stride],
+// top[stride + 1] (lower row), with weights dx and dy (0 .. 255) towards the right and lower ones,
+// in 8-bit fixed point as the raster engine's own bilinear filter does. Each multiply-add mixes
+// one channel of two texels at once, four channels to a register.
+inline std::uint32_t bilinear(const std::uint32_t* top, int stride, std::uint32_t dx,
+                              std::uint32_t dy) {
+    const __m128i zero = _mm_setzero_si128();
+    // Upper and lower texels channel by channel side by side: left column, then right column.
+    const __m128i rows =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
+                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + stride)));
+    const __m128i down =
+        _mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>((256 - dy) | (dy << 16))), 0);
+    const __m128i left = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(rows, zero), down), 8);
+    const __m128i right = _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi8(rows, zero), down), 8);
+    // Left and right column channel by channel side by side.
+    const __m128i columns = _mm_or_si128(left, _mm_slli_epi32(right, 16));
+    const __m128i across =
+        _mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>((256 - dx) | (dx << 16))), 0);
+    const __m128i mixed = _mm_srli_epi32(_mm_madd_epi16(columns, across), 8);
+    const __m128i packed = _mm_packs_epi32(mixed, zero);
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(packed, zero)));
+}
+
+// A texture coordinate in texels, 16.16 fixed point, already moved by half a texel so that its
+// integer part is the upper left of the four texels a bilinear fetch mixes.
+struct Fixed {
+    std::int32_t u, v;
+};
+
+constexpr int kSegmentPixels = 16;
+
+// Maps pixel centres of the screen to texel positions of the picture (the inverse of the front
+// face's projective mapping).
+class TexelMapping {
+public:
+    TexelMapping(const QTransform& screenToTexels, const BannerTexture& texture)
+        : m_(screenToTexels), maxU_(texture.width() * 65536 - 1),
+          maxV_(texture.height() * 65536 - 1) {}
+
+    Fixed at(double x, double y) const {
+        const double w = m_.m13() * x + m_.m23() * y + m_.m33();
+        const double inverse = w == 0.0 ? 1.0 : 1.0 / w;
+        const double u = (m_.m11() * x + m_.m21() * y + m_.m31()) * inverse - 0.5;
+        const double v = (m_.m12() * x + m_.m22() * y + m_.m32()) * inverse - 0.5;
+        return {clampFixed(u, maxU_), clampFixed(v, maxV_)};
+    }
+
+private:
+    // Positions beyond the picture repeat its outermost texels: the fetch then mixes two copies of
+    // the same texel from the border.
+    static std::int32_t clampFixed(double texels, std::int32_t max) {
+        const double fixed = std::floor(texels * 65536.0);
+        return static_cast<std::int32_t>(std::clamp(fixed, -65536.0, static_cast<double>(max)));
+    }
+
+    QTransform m_;
+    std::int32_t maxU_;
+    std::int32_t maxV_;
+};
+
+// A stretch of length pixels of the picture, the texel position starting at (u, v) and moving by
+// (stepU, stepV) from pixel to pixel.
+struct Stretch {
+    std::uint32_t* out;
+    int length;
+    std::int32_t u, v, stepU, stepV;
+};
+
+void fillStretch(const Stretch& s, const std::uint32_t* origin, int stride) {
+    std::int32_t u = s.u;
+    std::int32_t v = s.v;
+    for (int i = 0; i < s.length; ++i, u += s.stepU, v += s.stepV) {
+        const std::uint32_t* top =
+            origin + static_cast<std::ptrdiff_t>(v >> 16) * stride + (u >> 16);
+        const std::uint32_t dx = (static_cast<std::uint32_t>(u) >> 8) & 0xFFu;
+        const std::uint32_t dy = (static_cast<std::uint32_t>(v) >> 8) & 0xFFu;
+        s.out[i] = bilinear(top, stride, dx, dy);
+    }
+}
+
+// Four of the eight pixels (those in the lower or upper half of each 128-bit lane), their four
+// channels in 16-bit lanes: dx2 and dy2 hold each pixel's weights twice in 16 bits.
+template <bool High>
+__attribute__((target("avx2"), always_inline)) inline __m256i
+mixHalf(__m256i tl, __m256i tr, __m256i bl, __m256i br, __m256i dx2, __m256i dy2) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    auto widen = [&](__m256i texels) __attribute__((target("avx2"), always_inline)) {
+        return High ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
+    };
+    const __m256i down = High ? _mm256_unpackhi_epi32(dy2, dy2) : _mm256_unpacklo_epi32(dy2, dy2);
+    const __m256i across = High ? _mm256_unpackhi_epi32(dx2, dx2) : _mm256_unpacklo_epi32(dx2, dx2);
+    const __m256i up = _mm256_sub_epi16(full, down);
+    const __m256i left = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(widen(tl), up), _mm256_mullo_epi16(widen(bl), down)),
+        8);
+    const __m256i right = _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(widen(tr), up), _mm256_mullo_epi16(widen(br), down)),
+        8);
+    return _mm256_srli_epi16(
+        _mm256_add_epi16(_mm256_mullo_epi16(left, _mm256_sub_epi16(full, across)),
+                         _mm256_mullo_epi16(right, across)),
+        8);
+}
+
+// The same mix as bilinear(), to the bit, eight pixels at a time on processors with AVX2: the
+// four texels of each pixel are gathered, and each channel is mixed in a 16-bit lane.
+__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint32_t* origin,
+                                                     int stride) {
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i u = _mm256_add_epi32(_mm256_set1_epi32(s.u),
+                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.stepU)));
+    __m256i v = _mm256_add_epi32(_mm256_set1_epi32(s.v),
+                                 _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.stepV)));
+    const __m256i eightU = _mm256_set1_epi32(s.stepU * 8);
+    const __m256i eightV = _mm256_set1_epi32(s.stepV * 8);
+    const __m256i rowStride = _mm256_set1_epi32(stride);
+    const auto* base = reinterpret_cast<const int*>(origin);
+    int i = 0;
+    for (; i + 8 <= s.length; i += 8) {
+        const __m256i offset = _mm256_add_epi32(
+            _mm256_mullo_epi32(_mm256_srai_epi32(v, 16), rowStride), _mm256_srai_epi32(u, 16));
+        const __m256i tl = _mm256_i32gather_epi32(base, offset, 4);
+        const __m256i tr = _mm256_i32gather_epi32(base + 1, offset, 4);
+        const __m256i bl = _mm256_i32gather_epi32(base + stride, offset, 4);
+        const __m256i br = _mm256_i32gather_epi32(base + stride + 1, offset, 4);
+        // Each pixel's weight in all four of its 16-bit channel lanes.
+        const __m256i dx = _mm256_and_si256(_mm256_srli_epi32(u, 8), byte);
+        const __m256i dy = _mm256_and_si256(_mm256_srli_epi32(v, 8), byte);
+        const __m256i dx2 = _mm256_or_si256(dx, _mm256_slli_epi32(dx, 16));
+        const __m256i dy2 = _mm256_or_si256(dy, _mm256_slli_epi32(dy, 16));
+        const __m256i low = mixHalf<false>(tl, tr, bl, br, dx2, dy2);
+        const __m256i high = mixHalf<true>(tl, tr, bl, br, dx2, dy2);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.out + i), _mm256_packus_epi16(low, high));
+        u = _mm256_add_epi32(u, eightU);
+        v = _mm256_add_epi32(v, eightV);
+    }
+    if (i < s.length) {
+        fillStretch(
+            {s.out + i, s.length - i, s.u + i * s.stepU, s.v + i * s.stepV, s.stepU, s.stepV},
+            origin, stride);
+    }
+}
+
+bool& wideVectorsAllowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+bool useAvx2() {
+    static const bool supported = __builtin_cpu_supports("avx2");
+    return supported && wideVectorsAllowed();
+}
+
+// Fills pixels first .. end of a row with the picture. The exact perspective mapping is computed
+// every kSegmentPixels pixels and followed linearly in between; over so short a stretch of this
+// gently tilted slab the two differ by far less than a texel.
+void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapping,
+                  const BannerTexture& texture) {
+    const double centreY = y + 0.5;
+    const int stride = texture.stride();
+    const std::uint32_t* origin = texture.texel(0, 0);
+    const bool wide = useAvx2();
+    Fixed start = mapping.at(span.first + 0.5, centreY);
+    for (int segment = span.first; segment < span.end; segment += kSegmentPixels) {
+        const int length = std::min(kSegmentPixels, span.end - segment);
+        const Fixed stop = mapping.at(segment + length + 0.5, centreY);
+        const Stretch stretch{row + segment,
+                              length,
+                              start.u,
+                              start.v,
+                              (stop.u - start.u) / length,
+                              (stop.v - start.v) / length};
+        if (wide)
+            fillStretchAvx2(stretch, origin, stride);
+        else
+            fillStretch(stretch, origin, stride);
+        start = stop;
+    }
 }
 
 QImage loadPicture(const QString& path) {
     if (path.isEmpty())
         return {};
     QImageReader reader(path);
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    // The format the raster engine samples fastest through a projective transform.
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return reader.read();
 }
 
 } // namespace
 
+void BannerRenderer::allowWideVectors(bool allowed) {
+    wideVectorsAllowed() = allowed;
+}
+
+BannerTexture::BannerTexture(const QImage& picture) {
+    if (picture.isNull())
+        return;
+    const QImage opaquePicture = picture.convertToFormat(QImage::Format_RGB32);
+    width_ = opaquePicture.width();
+    height_ = opaquePicture.height();
+    stride_ = width_ + 2;
+    texels_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2));
+    for (int y = -1; y <= height_; ++y) {
+        const auto* source = reinterpret_cast<const std::uint32_t*>(
+            opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
+        std::uint32_t* target = texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
+        target[0] = source[0];
+        std::copy(source, source + width_, target + 1);
+        target[width_ + 1] = source[width_ - 1];
+    }
+}
+
 BannerRenderer::BannerRenderer(const QString& picturePath, MillisecondClock clock,
                                std::unique_ptr<RandomSource> random)
-    : picture_(loadPicture(picturePath)), projection_(bannerProjection()), clock_(std::move(clock)),
+    : texture_(loadPicture(picturePath)), projection_(bannerProjection()), clock_(std::move(clock)),
       random_(random ? std::move(random) : std::make_unique<StandardRandomSource>()) {
     if (!clock_)
         clock_ = steadyClockMilliseconds;
@@ -61,70 +322,225 @@ void BannerRenderer::renderFrame(QPainter& painter, const QSize& size) {
     paint(painter, size);
 }
 
-void BannerRenderer::paint(QPainter& painter, const QSize& size) const {
-    const QRect area(QPoint(0, 0), size);
-    if (area.isEmpty())
-        return;
+BannerRenderer::Drawn BannerRenderer::layout(const QSize& pixelSize) const {
+    return layoutAt(pixelSize, animation_.angleX, animation_.angleY, animation_.angleZ);
+}
 
-    painter.save();
-    painter.setClipRect(area, Qt::IntersectClip);
-    // No antialiasing, as the device the banner was designed for drew it: adjacent faces then
-    // meet without a seam of background between them.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.fillRect(area, QColor::fromRgb(kBackground));
-
+BannerRenderer::Drawn BannerRenderer::layoutAt(const QSize& pixelSize, float angleX, float angleY,
+                                               float angleZ) const {
+    Drawn drawn;
+    drawn.size = pixelSize;
+    drawn.angleX = angleX;
+    drawn.angleY = angleY;
+    drawn.angleZ = angleZ;
     // The view matrix is the identity: world * projection.
-    const Matrix4 worldViewProjection =
-        multiply(slabWorld(animation_.angleX, animation_.angleY, animation_.angleZ), projection_);
-    const auto screen = projectSlab(worldViewProjection, static_cast<float>(size.width()),
-                                    static_cast<float>(size.height()));
-    const auto visible = visibleFaces(screen);
-
-    // The visible faces never overlap (see visibleFaces), so their order does not matter.
-    if (visible[static_cast<std::size_t>(Face::Front)])
-        paintFront(painter, screen);
-    for (Face face : {Face::Top, Face::Bottom, Face::Right, Face::Left}) {
-        if (visible[static_cast<std::size_t>(face)])
-            paintEdge(painter, screen, face);
-    }
-    painter.restore();
+    const Matrix4 worldViewProjection = multiply(slabWorld(angleX, angleY, angleZ), projection_);
+    drawn.screen = projectSlab(worldViewProjection, static_cast<float>(pixelSize.width()),
+                               static_cast<float>(pixelSize.height()));
+    drawn.visible = visibleFaces(drawn.screen);
+    return drawn;
 }
 
-void BannerRenderer::paintFront(QPainter& painter,
-                                const std::array<ScreenVertex, kSlabVertexCount>& screen) const {
-    const QPolygonF target = faceOnScreen(screen, Face::Front);
-    if (!picture_.isNull()) {
-        // Where each corner's texture coordinate falls in the picture, in the same loop order.
-        const std::size_t first = static_cast<std::size_t>(Face::Front) * 4;
-        QPolygonF source;
-        source.reserve(4);
-        for (std::size_t corner : kLoopOrder) {
-            const SlabVertex& v = kSlabVertices[first + corner];
-            source << QPointF(static_cast<qreal>(v.u) * picture_.width(),
-                              static_cast<qreal>(v.v) * picture_.height());
-        }
-        QTransform mapping;
-        // quadToQuad fails for a face seen exactly edge-on; the plain face is then drawn instead.
-        if (QTransform::quadToQuad(source, target, mapping)) {
-            painter.save();
-            painter.setTransform(mapping, true);
-            painter.drawImage(QPointF(0, 0), picture_);
-            painter.restore();
-            return;
-        }
+float BannerRenderer::largestMove(const Drawn& a, const Drawn& b) {
+    if (a.size != b.size || a.visible != b.visible)
+        return std::numeric_limits<float>::infinity();
+    float largest = 0;
+    for (std::size_t i = 0; i < a.screen.size(); ++i) {
+        const float move = std::max(std::fabs(a.screen[i].x - b.screen[i].x),
+                                    std::fabs(a.screen[i].y - b.screen[i].y));
+        // A move that is no number counts as a visible change.
+        if (!(move <= largest))
+            largest = std::isnan(move) ? std::numeric_limits<float>::infinity() : move;
     }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(vertexColour(kSlabVertices[0].colour));
-    painter.drawPolygon(target);
+    return largest;
 }
 
-void BannerRenderer::paintEdge(QPainter& painter,
-                               const std::array<ScreenVertex, kSlabVertexCount>& screen,
-                               Face face) {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(vertexColour(kSlabVertices[static_cast<std::size_t>(face) * 4].colour));
-    painter.drawPolygon(faceOnScreen(screen, face));
+bool BannerRenderer::differsFromLastFrame(const QSize& pixelSize) const {
+    if (!lastDrawn_)
+        return true;
+    return !(largestMove(layout(pixelSize), *lastDrawn_) < kVisibleMotionPixels);
+}
+
+int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickMs,
+                                            int maxTicks) const {
+    const BannerAnimation& m = animation_;
+    if (maxTicks <= 1 || !lastDrawn_ || !m.signXChosen || !m.signYChosen || !m.signZChosen)
+        return 1;
+    // The steps of one tick, as BannerAnimation::step computes them.
+    const float dt = static_cast<float>(tickMs * 0.001);
+    const float stepA = std::sin(dt * 0.02f);
+    const float stepB = std::sin(dt * 0.025f);
+    // Ticks before an axis could pass its limit: one step short of it, so that the step which
+    // passes it, and is undone, is a step of one tick.
+    auto ticksWithin = [](float angle, float sign, float step, float limit) {
+        const float room = limit - angle * sign;
+        return room > step ? static_cast<int>((room - step) / step) : 0;
+    };
+    int ticks = std::min({maxTicks, ticksWithin(m.angleX, m.signX, stepA, BannerAnimation::kLimitX),
+                          ticksWithin(m.angleY, m.signY, stepB, BannerAnimation::kLimitY),
+                          ticksWithin(m.angleZ, m.signZ, stepA, BannerAnimation::kLimitZ)});
+    if (ticks <= 1)
+        return 1;
+    // Moves are smooth at this scale: a frame's move grows in proportion with the ticks.
+    const Drawn now = layout(pixelSize);
+    const float shown = largestMove(now, *lastDrawn_);
+    const float perTick =
+        largestMove(layoutAt(pixelSize, m.angleX + stepA * m.signX, m.angleY + stepB * m.signY,
+                             m.angleZ + stepA * m.signZ),
+                    now);
+    if (!(shown < kVisibleMotionPixels) || !(perTick > 0.0f) || std::isinf(perTick))
+        return 1;
+    const float room = (kVisibleMotionPixels - shown) / perTick;
+    return std::clamp(static_cast<int>(room), 1, ticks);
+}
+
+const QImage& BannerRenderer::frame(const QSize& pixelSize) const {
+    if (frameIsLastDrawn_ && lastDrawn_ && lastDrawn_->size == pixelSize &&
+        lastDrawn_->angleX == animation_.angleX && lastDrawn_->angleY == animation_.angleY &&
+        lastDrawn_->angleZ == animation_.angleZ)
+        return frame_;
+    if (frame_.size() != pixelSize || frame_.format() != QImage::Format_RGB32)
+        frame_ = QImage(pixelSize, QImage::Format_RGB32);
+    if (frame_.isNull())
+        return frame_;
+    const Drawn drawn = layout(pixelSize);
+    draw(drawn, frame_, QPoint(0, 0));
+    lastDrawn_ = drawn;
+    frameIsLastDrawn_ = true;
+    return frame_;
+}
+
+void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) const {
+    const int width = drawn.size.width();
+    const int height = drawn.size.height();
+
+    struct Fill {
+        Quad quad;
+        std::uint32_t colour;
+        bool textured;
+        std::pair<int, int> rows;
+    };
+    std::array<Fill, kFaceCount> fills{};
+    std::size_t fillCount = 0;
+    std::optional<TexelMapping> mapping;
+    for (int f = 0; f < kFaceCount; ++f) {
+        if (!drawn.visible[static_cast<std::size_t>(f)])
+            continue;
+        const Face face = static_cast<Face>(f);
+        Fill fill{faceOnScreen(drawn.screen, face),
+                  opaque(kSlabVertices[static_cast<std::size_t>(f) * 4].colour),
+                  false,
+                  {}};
+        fill.rows = rowsOf(fill.quad, height);
+        if (face == Face::Front && !texture_.isNull()) {
+            // Where each corner's texture coordinate falls in the picture, in the same loop order.
+            QPolygonF target, source;
+            for (std::size_t i = 0; i < 4; ++i) {
+                target << QPointF(fill.quad[i].x, fill.quad[i].y);
+                const SlabVertex& v = kSlabVertices[kLoopOrder[i]];
+                source << QPointF(static_cast<qreal>(v.u) * texture_.width(),
+                                  static_cast<qreal>(v.v) * texture_.height());
+            }
+            QTransform screenToTexels;
+            // The mapping fails only for a face seen exactly edge-on, which then covers no pixel
+            // anyway; it is drawn plain.
+            if (QTransform::quadToQuad(target, source, screenToTexels)) {
+                mapping.emplace(screenToTexels, texture_);
+                fill.textured = true;
+            }
+        }
+        fills[fillCount++] = fill;
+    }
+
+    // The visible faces never overlap (see visibleFaces), so their order does not matter; every
+    // pixel is written once, the background only between the faces' spans.
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(offset.y() + y)) + offset.x();
+        std::array<std::pair<Span, const Fill*>, kFaceCount> spans{};
+        std::size_t spanCount = 0;
+        for (std::size_t i = 0; i < fillCount; ++i) {
+            const Fill& fill = fills[i];
+            if (y < fill.rows.first || y >= fill.rows.second)
+                continue;
+            const Span span = spanOnRow(fill.quad, y, width);
+            if (span.first < span.end)
+                spans[spanCount++] = {span, &fill};
+        }
+        // At most a handful of spans: sorted by insertion.
+        for (std::size_t i = 1; i < spanCount; ++i) {
+            for (std::size_t j = i; j > 0 && spans[j].first.first < spans[j - 1].first.first; --j)
+                std::swap(spans[j], spans[j - 1]);
+        }
+        int x = 0;
+        for (std::size_t i = 0; i < spanCount; ++i) {
+            const auto& [span, fill] = spans[i];
+            // Spans of neighbouring faces meet exactly; the test keeps the fill safe should
+            // rounding ever let them overlap by a pixel.
+            const Span part{std::max(span.first, x), span.end};
+            if (part.first >= part.end)
+                continue;
+            std::fill(row + x, row + part.first, kBackground);
+            if (fill->textured)
+                fillTextured(row, y, part, *mapping, texture_);
+            else
+                std::fill(row + part.first, row + part.end, fill->colour);
+            x = part.end;
+        }
+        std::fill(row + x, row + width, kBackground);
+    }
+}
+
+namespace {
+
+// The image a painter paints on, when the slab can be drawn straight into it: the raster engine
+// on a 32-bit opaque-or-premultiplied image (a window's backing store, for one), at its own
+// scale, moved by whole pixels only, without a clip of the caller's, the rectangle inside it.
+// Nothing else is painted on those pixels meanwhile, so the frame needs no copy of its own.
+QImage* directTarget(QPainter& painter, const QSize& size, QPoint& offset) {
+    QPaintEngine* engine = painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping())
+        return nullptr;
+    QPaintDevice* device = engine->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    if ((image->format() != QImage::Format_RGB32 &&
+         image->format() != QImage::Format_ARGB32_Premultiplied) ||
+        image->devicePixelRatio() != 1.0)
+        return nullptr;
+    const QTransform transform = painter.deviceTransform();
+    if (transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) ||
+        transform.dy() != std::floor(transform.dy()))
+        return nullptr;
+    offset = QPoint(static_cast<int>(transform.dx()), static_cast<int>(transform.dy()));
+    if (!image->rect().contains(QRect(offset, size)))
+        return nullptr;
+    return image;
+}
+
+} // namespace
+
+void BannerRenderer::paint(QPainter& painter, const QSize& size) const {
+    if (size.isEmpty())
+        return;
+    QPoint offset;
+    if (QImage* target = directTarget(painter, size, offset)) {
+        const Drawn drawn = layout(size);
+        draw(drawn, *target, offset);
+        lastDrawn_ = drawn;
+        frameIsLastDrawn_ = false;
+        return;
+    }
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize pixelSize = (QSizeF(size) * ratio).toSize();
+    if (pixelSize.isEmpty())
+        return;
+    const QImage& image = frame(pixelSize);
+    if (image.isNull())
+        return;
+    // A frame of exactly the target's size at the device's own scale is a plain copy.
+    painter.drawImage(QRectF(0, 0, size.width(), size.height()), image);
 }
 
 } // namespace dk3::presentation

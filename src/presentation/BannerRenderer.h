@@ -1,26 +1,56 @@
 #pragma once
 
-// Draws the banner's swaying logo slab with QPainter: the front face carries the logo picture
-// through a projective transform, the visible edge faces are dark grey, and everything else is the
-// banner's dark red.
+// Draws the banner's swaying logo slab: a scanline rasterizer of our own fills the visible faces
+// row by row into a frame image on the calling thread (the front face with the logo picture,
+// perspective-correct and bilinearly filtered, the edge faces dark grey, everything else the
+// banner's dark red), and the finished frame is handed to QPainter as one plain blit.
 
 #include "presentation/BannerMath.h"
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QPainter;
-class QSize;
 
 namespace dk3::presentation {
+
+// The logo picture prepared for sampling: opaque 0xFFRRGGBB texels with a one-texel border that
+// repeats the outermost row and column, so that a bilinear fetch never needs a bounds check.
+class BannerTexture {
+public:
+    BannerTexture() = default;
+    explicit BannerTexture(const QImage& picture);
+
+    bool isNull() const { return width_ == 0; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // The texel (x, y) of the picture, x in -1 .. width, y in -1 .. height (the border included).
+    const std::uint32_t* texel(int x, int y) const {
+        return texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
+    }
+    int stride() const { return stride_; }
+
+private:
+    std::vector<std::uint32_t> texels_;
+    int width_ = 0;
+    int height_ = 0;
+    int stride_ = 0;
+};
 
 class BannerRenderer {
 public:
     // Opaque red 51, green 0, blue 0 behind the slab.
     static constexpr QRgb kBackground = 0xFF330000u;
+    // A frame is worth drawing anew once a corner of the slab has moved this far, in pixels.
+    static constexpr float kVisibleMotionPixels = 0.25f;
 
     // The picture is read once from picturePath; when it is missing or unreadable the front face is
     // drawn in its plain vertex colour instead.
@@ -31,7 +61,7 @@ public:
     BannerRenderer(const BannerRenderer&) = delete;
     BannerRenderer& operator=(const BannerRenderer&) = delete;
 
-    bool hasPicture() const { return !picture_.isNull(); }
+    bool hasPicture() const { return !texture_.isNull(); }
 
     // Moves the slab on by the time that passed since the previous frame.
     void advance();
@@ -41,20 +71,51 @@ public:
     // advance() then paint(): one frame.
     void renderFrame(QPainter& painter, const QSize& size);
 
+    // The slab in its current attitude, drawn into an image of pixelSize. The image stays valid
+    // until the next call.
+    const QImage& frame(const QSize& pixelSize) const;
+    // Whether the current attitude, drawn at pixelSize, would differ visibly from the frame drawn
+    // last: a corner moved by kVisibleMotionPixels or more, or another set of faces shows.
+    bool differsFromLastFrame(const QSize& pixelSize) const;
+
+    // How many ticks of tickMs the slab may go on moving, at its present pace and direction,
+    // before the current attitude drawn at pixelSize would differ visibly from the frame drawn
+    // last: at least 1, at most maxTicks, and never past a tick that may turn the motion round,
+    // so that turning happens on the same tick as it would with a step every tick.
+    int ticksUntilVisibleChange(const QSize& pixelSize, double tickMs, int maxTicks) const;
+
+    // Whether the picture may be filled eight pixels at a time where the processor can (AVX2);
+    // otherwise, and on other processors, one pixel at a time with SSE2. Both give the same
+    // pixels; tests compare them.
+    static void allowWideVectors(bool allowed);
+
     BannerAnimation& animation() { return animation_; }
     const BannerAnimation& animation() const { return animation_; }
 
 private:
-    void paintFront(QPainter& painter,
-                    const std::array<ScreenVertex, kSlabVertexCount>& screen) const;
-    static void paintEdge(QPainter& painter,
-                          const std::array<ScreenVertex, kSlabVertexCount>& screen, Face face);
+    struct Drawn {
+        QSize size;
+        float angleX = 0, angleY = 0, angleZ = 0;
+        std::array<ScreenVertex, kSlabVertexCount> screen{};
+        std::array<bool, kFaceCount> visible{};
+    };
+    Drawn layout(const QSize& pixelSize) const;
+    Drawn layoutAt(const QSize& pixelSize, float angleX, float angleY, float angleZ) const;
+    // The farthest any vertex of a face visible in both has moved between a and b, in pixels;
+    // infinity when another set of faces shows.
+    static float largestMove(const Drawn& a, const Drawn& b);
+    // Fills the rectangle offset .. offset + drawn.size of image.
+    void draw(const Drawn& drawn, QImage& image, QPoint offset) const;
 
-    QImage picture_;
+    BannerTexture texture_;
     Matrix4 projection_;
     MillisecondClock clock_;
     std::unique_ptr<RandomSource> random_;
     BannerAnimation animation_;
+
+    mutable QImage frame_;
+    mutable bool frameIsLastDrawn_ = false;
+    mutable std::optional<Drawn> lastDrawn_;
 };
 
 } // namespace dk3::presentation

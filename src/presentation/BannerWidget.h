@@ -19,6 +19,8 @@ public:
     // About 60 frames a second, the pace at which the platform's timers deliver a 1 ms period;
     // a faster timer would only burn processor time on frames nobody sees.
     static constexpr int kFrameIntervalMs = 16;
+    // The longest the timer sleeps while no visible change is due, in ticks.
+    static constexpr int kMaxSleepTicks = 8;
 
     explicit BannerWidget(const QString& picturePath, QWidget* parent = nullptr);
     explicit BannerWidget(std::unique_ptr<BannerRenderer> renderer, QWidget* parent = nullptr);

@@ -1,22 +1,19 @@
 #pragma once
 
-// The credits music: an MP3 file played once from its start while the program goes on, stopped on
-// demand. Playback is a nicety: when there is nothing to play on, or the file cannot be played,
-// the program stays silent and says nothing.
+// What dialogs need of a music player, and where the program's own player comes from. The player
+// lives in a module of its own that is loaded when music is first wanted: Qt Multimedia and the
+// media framework under it are then no burden on the program's start, nor on any session in which
+// the credits are never opened.
 
-#include <QObject>
 #include <QString>
+#include <QStringList>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 
-class QAudioOutput;
-class QMediaPlayer;
-
 namespace dk3::presentation {
 
-// What a dialog needs of a music player; tests hand dialogs a fake.
+// Tests hand dialogs a fake.
 class MusicPlayer {
 public:
     virtual ~MusicPlayer() = default;
@@ -29,51 +26,17 @@ public:
 // Makes a fresh player for each use; may give none, and the caller then stays silent.
 using MusicPlayerFactory = std::function<std::unique_ptr<MusicPlayer>()>;
 
-// Whether a message of Qt Multimedia only says that there is no sound server to play on. Such
-// messages are dropped once a MusicPlayback looked for a device or played: without a sound
-// server the credits stay silent, and the terminal too.
-bool isMissingSoundServerNotice(const char* category, const QString& message);
+// The file name of the music module, and the function it exports:
+// MusicPlayer* <kMusicModuleEntry>() makes a player the caller owns.
+inline constexpr const char* kMusicModuleFileName = "draskel3-tuning-music.so";
+inline constexpr const char* kMusicModuleEntry = "dk3_make_music_player";
 
-class MusicPlayback final : public QObject, public MusicPlayer {
-    Q_OBJECT
+// Where the module is looked for: beside the program (a build tree), then in the program's own
+// library folder of an installation.
+QStringList defaultMusicModulePaths();
 
-public:
-    enum class Output {
-        // Play only when the system lists an audio output device (the program's choice).
-        RequireDevice,
-        // Build the player even without a device; GStreamer then plays into a sink of its own.
-        // Lets tests run the whole player on machines without sound.
-        Always,
-    };
-
-    explicit MusicPlayback(Output output = Output::RequireDevice, QObject* parent = nullptr);
-    ~MusicPlayback() override;
-    MusicPlayback(const MusicPlayback&) = delete;
-    MusicPlayback& operator=(const MusicPlayback&) = delete;
-
-    void play(const QString& filePath) override;
-    void stop() override;
-
-    // True from play() until the clip ends, fails or is stopped.
-    bool isActive() const { return player_ != nullptr; }
-
-    // Whether the system lists any audio output device.
-    static bool hasAudioOutput();
-
-Q_SIGNALS:
-    // The player is gone after the clip's end or a failure, not after stop().
-    void released();
-
-private:
-    void releaseLater(std::uint64_t generation);
-
-    Output outputRequirement_;
-    // Declared before the player so that the player, which uses it, goes first.
-    std::unique_ptr<QAudioOutput> output_;
-    std::unique_ptr<QMediaPlayer> player_;
-    // Tells the players of successive play() calls apart, so that a late message of an old one
-    // cannot end a newer one.
-    std::uint64_t generation_ = 0;
-};
+// Players from the first of the given module files that loads. The module is loaded at the first
+// call and stays loaded; when none loads, every call gives no player.
+MusicPlayerFactory musicPlayersFromModule(QStringList candidates = defaultMusicModulePaths());
 
 } // namespace dk3::presentation

@@ -1,5 +1,6 @@
 #include "presentation/CreditsDialog.h"
 
+#include "music/QtMusicPlayback.h"
 #include "support/FakeMusicAndLinks.h"
 #include "support/TempDir.h"
 #include "ui/ColourScheme.h"

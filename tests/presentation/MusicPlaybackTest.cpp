@@ -1,5 +1,4 @@
-#include "presentation/MusicPlayback.h"
-
+#include "music/QtMusicPlayback.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -84,6 +83,33 @@ TEST(MusicPlayback, OnlyTheMissingSoundServerIsKeptOffTheTerminal) {
     EXPECT_FALSE(isMissingSoundServerNotice(
         "qt.multimedia.player",
         QStringLiteral("Your GStreamer installation is missing a plug-in.")));
+}
+
+} // namespace
+} // namespace dk3::presentation
+
+namespace dk3::presentation {
+namespace {
+
+TEST(MusicModule, GivesPlayersFromTheFirstModuleThatLoadsAndNoneWithoutOne) {
+    test::TempDir dir;
+    const QString notALibrary = QString::fromStdString(dir.write("fake.so", "no library").string());
+    const QString missing = QString::fromStdString((dir / "missing.so").string());
+
+    MusicPlayerFactory players =
+        musicPlayersFromModule({missing, notALibrary, QStringLiteral(DK3_MUSIC_MODULE)});
+    auto first = players();
+    auto second = players();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first.get(), second.get());
+    // The module's player, not a stand-in: a file that is not there leaves it idle and silent.
+    first->play(missing);
+    first->stop();
+
+    MusicPlayerFactory none = musicPlayersFromModule({missing, notALibrary});
+    EXPECT_EQ(none(), nullptr);
+    EXPECT_EQ(none(), nullptr);
 }
 
 } // namespace

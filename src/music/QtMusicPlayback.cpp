@@ -1,4 +1,4 @@
-#include "presentation/MusicPlayback.h"
+#include "music/QtMusicPlayback.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
