@@ -4,6 +4,7 @@
 #include "app/OwnTexts.h"
 #include "app/QtTranslations.h"
 #include "main_dialog/MainDialogTemplate.h"
+#include "main_dialog/StartupRecovery.h"
 #include "platform/KeyValueStore.h"
 #include "platform/ResourceExtractor.h"
 #include "platform/SingleInstance.h"
@@ -97,12 +98,14 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         error = extracted.error;
     }
     if (!translationFile) {
-        prompter().showMessage(
-            this, QString(),
-            QStringLiteral("Der Ordner für temporäre Dateien kann nicht benutzt werden.\n\n"
-                           "The folder for temporary files cannot be used.\n\n") +
-                QString::fromStdString(error),
-            ui::MessageIcon::Error);
+        constexpr app::OwnText kTempFolderUnusable{
+            "Der Ordner für temporäre Dateien kann nicht benutzt werden.",
+            "The folder for temporary files cannot be used.",
+            "La cartella dei file temporanei non può essere usata."};
+        prompter().showMessage(this, QString(),
+                               startupText(kTempFolderUnusable) + QStringLiteral("\n\n") +
+                                   QString::fromStdString(error),
+                               ui::MessageIcon::Error);
         return StartupOutcome::Quit;
     }
     paths_.translationPath = *translationFile;
@@ -116,6 +119,10 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         duplicateInstance_ = true;
         // The rest of the sequence still runs; the dialog just never opens its loop.
         outcome = StartupOutcome::EndAfterStartup;
+    } else if (const QString problem = lockUnavailableMessage(storedLanguage(), *singleInstance_);
+               !problem.isEmpty()) {
+        // The program runs all the same; it only cannot keep a second copy away.
+        prompter().showMessage(this, QString(), problem, ui::MessageIcon::Warning);
     }
 
     setUpBanner();
@@ -130,6 +137,15 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     if (gameLocator().locate(services_.locateRequest, installation) != app::LocateOutcome::Found)
         return StartupOutcome::Quit;
     useInstallation(installation);
+    // What a killed earlier run left half done is settled before any setting is read; a copy
+    // that is turned away leaves that to the copy that runs.
+    if (!duplicateInstance_) {
+        const StartupRecovery recovery =
+            recoverAfterInterruptedRun(paths_, services_.store->file());
+        if (const QString note = restoreRecoveryMessage(storedLanguage(), recovery.restore);
+            !note.isEmpty())
+            prompter().showMessage(this, QString(), note, ui::MessageIcon::Warning);
+    }
 
     const std::string language = app::restoreLanguage(*services_.store);
     ui::selectByPrefix(languageCombo_, fromWindows1252(language));
@@ -138,17 +154,28 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     return outcome;
 }
 
+std::string MainSettingsDialog::storedLanguage() const {
+    if (!languageName_.empty())
+        return languageName_;
+    return services_.store->value(platform::KeyValueStore::kGameKey,
+                                  platform::KeyValueStore::kLanguage);
+}
+
+QString MainSettingsDialog::startupText(const app::OwnText& text) const {
+    const std::string language = storedLanguage();
+    if (!language.empty())
+        return app::ownText(language, text);
+    // No language has been chosen yet: German and English, as the game's start-up messages.
+    return app::ownText("deutsch", text) + QStringLiteral("\n\n") + app::ownText("english", text);
+}
+
 app::GameLocator MainSettingsDialog::gameLocator() {
     discovery::Environment environment = services_.environment;
     environment.documentsFolder = services_.documentsFolder;
     // Before the language is restored, the program's own texts follow the stored one (read, not
     // yet written); with none stored they are shown in German and English.
-    std::string language = languageName_;
-    if (language.empty())
-        language = services_.store->value(platform::KeyValueStore::kGameKey,
-                                          platform::KeyValueStore::kLanguage);
     return app::GameLocator(*services_.store, catalogue_, prompter(), std::move(environment), this,
-                            language, services_.discover);
+                            storedLanguage(), services_.discover);
 }
 
 void MainSettingsDialog::useInstallation(const discovery::Installation& installation) {

@@ -146,6 +146,9 @@ private:
 
     void setUpBanner();
     app::GameLocator gameLocator();
+    // The language of the program's own texts before and after the language is restored.
+    std::string storedLanguage() const;
+    QString startupText(const app::OwnText& text) const;
     void useInstallation(const discovery::Installation& installation);
     void fillResolutionList();
     void selectStoredResolution();

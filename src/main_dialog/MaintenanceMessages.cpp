@@ -78,6 +78,7 @@ OwnText problemSentence(const BackupResult& result, bool gameFile) {
                 "wählen.",
                 "\"%1\" is one of the game files being backed up; choose another name.",
                 "\"%1\" è uno dei file del gioco da salvare; scegli un altro nome."};
+    case BackupProblem::UnfinishedRestore: // worded by backupFailureText itself
     case BackupProblem::None:
         break;
     }
@@ -107,6 +108,31 @@ QString backupFailureText(std::string_view languageName, const BackupResult& res
     const bool gameFile =
         result.role != BackupFileRole::Backup && result.role != BackupFileRole::Target;
     const QString file = platform::pathToQString(result.file);
+
+    if (result.problem == BackupProblem::UnfinishedRestore) {
+        constexpr OwnText kUnfinished{
+            "Das Laden einer Sicherung wurde unterbrochen und kann weder abgeschlossen noch "
+            "rückgängig gemacht werden: %1",
+            "Loading a backup was interrupted and can be neither completed nor undone: %1",
+            "Il caricamento di un backup è stato interrotto e non può essere né completato né "
+            "annullato: %1"};
+        constexpr OwnText kDamaged{"„%1“ ist beschädigt.", "\"%1\" is damaged.",
+                                   "\"%1\" è danneggiato."};
+        constexpr OwnText kUntilNext{
+            "Die Spieldateien können Teile zweier Sicherungen enthalten, bis der nächste Start "
+            "oder die nächste Sicherungsaktion das Laden abschließt.",
+            "The game files may hold parts of two backups until the next start or backup "
+            "action completes the loading.",
+            "I file del gioco possono contenere parti di due backup finché il prossimo avvio o "
+            "la prossima operazione di backup non completa il caricamento."};
+        const QString reason = result.error
+                                   ? app::ownText(languageName, kCouldNotWrite)
+                                         .arg(app::ownText(languageName, roleName(result.role)),
+                                              file, app::describeError(languageName, result.error))
+                                   : app::ownText(languageName, kDamaged).arg(file);
+        return app::ownText(languageName, kUnfinished).arg(reason) + QLatin1Char(' ') +
+               app::ownText(languageName, creating ? kNoBackupWritten : kUntilNext);
+    }
 
     QString sentence;
     if (result.problem == BackupProblem::None) {
