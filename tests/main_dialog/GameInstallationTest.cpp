@@ -8,6 +8,9 @@
 #include <QFrame>
 #include <QPushButton>
 
+#include <cstdlib>
+#include <sys/stat.h>
+
 namespace dk3::test {
 namespace {
 namespace fs = std::filesystem;
@@ -113,6 +116,69 @@ TEST_F(GameInstallation, AnotherInstallationChosenFromTheBannerMenuIsShownAndSto
     prompter.answerCancel();
     dialog.chooseAnotherInstallation();
     EXPECT_EQ(dialog.installation(), found);
+}
+
+} // namespace
+} // namespace dk3::test
+
+namespace dk3::test {
+namespace {
+
+// A player's first start with the game in a Steam library under Proton and nothing stored: the
+// game is found, and every write lands in the game folder and the prefix's own documents
+// folder, never in the player's ~/Documents.
+TEST(ProtonInstallation, FoundAtFirstStartAndWrittenInsideThePrefix) {
+    TempDir dir;
+    const std::filesystem::path home = dir / "home";
+    const std::string layout = "python3 '" DK3_SOURCE_DIR "/scripts/make-demo.py' --steam-home '" +
+                               home.string() + "' >/dev/null";
+    ASSERT_EQ(std::system(layout.c_str()), 0);
+    const auto steamapps = home / ".local/share/Steam/steamapps";
+    const auto game = steamapps / "common/Draskel 3";
+    const auto options =
+        steamapps /
+        "compatdata/3999990/pfx/drive_c/users/steamuser/Documents/draskel3/UserOptions.ini";
+
+    platform::KeyValueStore store(dir / "config/registry.ini");
+    ASSERT_FALSE(store.setValue(platform::KeyValueStore::kGameKey,
+                                platform::KeyValueStore::kLanguage, "english"));
+    ScriptedPrompter prompter;
+    FakeDisplayModes modes;
+    main_dialog::MainDialogServices services;
+    services.prompter = &prompter;
+    services.store = &store;
+    services.displayModes = &modes;
+    services.environment.home = home;
+    services.environment.dataHome = home / ".local/share";
+    services.environment.configHome = dir / "config";
+    services.documentsFolder = home / "Documents";
+    services.tempFolder = dir / "tmp";
+    std::filesystem::create_directories(dir / "tmp");
+    ::chmod((dir / "tmp").c_str(), 0700);
+
+    main_dialog::MainSettingsDialog dialog(services);
+    ASSERT_EQ(dialog.startUp(), main_dialog::MainSettingsDialog::StartupOutcome::Run);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(dialog.installation().source, discovery::Source::Steam);
+    EXPECT_EQ(std::filesystem::weakly_canonical(dialog.paths().userOptionsPath),
+              std::filesystem::weakly_canonical(options));
+    EXPECT_EQ(store.value(platform::KeyValueStore::kGameKey, platform::KeyValueStore::kInstallDir),
+              std::filesystem::weakly_canonical(game).string());
+
+    const auto optionsBefore = readFile(options);
+    ui::controlAs<QComboBox>(dialog, main_dialog::id::kTextureQuality)->setCurrentIndex(0);
+    ui::controlAs<QPushButton>(dialog, main_dialog::id::kSave)->click();
+    EXPECT_EQ(prompter.messageTexts().back(), QStringLiteral("Settings saved!"));
+    EXPECT_NE(readFile(options), optionsBefore);
+    EXPECT_EQ(profile::readText(options, "Options.Custom", "TextureQuality", ""), "1");
+
+    prompter.answerFile(platform::pathToQString(dir / "saved.dkb"));
+    ui::controlAs<QPushButton>(dialog, main_dialog::id::kCreateBackup)->click();
+    const auto backup = readFile(dir / "saved.dkb");
+    ASSERT_TRUE(backup);
+    EXPECT_NE(backup->find(*readFile(options)), std::string::npos);
+
+    EXPECT_TRUE(std::filesystem::is_empty(home / "Documents"));
 }
 
 } // namespace
