@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     services.documentsFolder = services.environment.documentsFolder;
     services.locateRequest.gameFolder = commandLine.gameFolder;
     services.locateRequest.chooseAgain = commandLine.chooseGame;
-    services.tempFolder = dk3::platform::privateTempFolder(services.tempFolderError);
+    services.tempFolder = dk3::platform::privateTempFolder(services.tempFolderProblem);
     // The player comes from the music module, loaded when the credits first play.
     services.musicPlayers = dk3::presentation::musicPlayersFromModule();
     services.linkOpener = &links;

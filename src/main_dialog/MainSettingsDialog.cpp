@@ -86,8 +86,8 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
     duplicateInstance_ = false;
 
     // The translation file: without it the program could not say anything, so a temporary
-    // folder that cannot be used ends the program, with a message in both main languages.
-    std::string error = services_.tempFolderError;
+    // folder that cannot be used ends the program, with a message in the player's language.
+    platform::TempFolderProblem problem = services_.tempFolderProblem;
     std::optional<fs::path> translationFile;
     if (services_.tempFolder) {
         tempFolder_ = *services_.tempFolder;
@@ -95,16 +95,12 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
             QString::fromLatin1(TranslationCatalogue::kResourcePath),
             TranslationCatalogue::kFileName, tempFolder_);
         translationFile = extracted.path;
-        error = extracted.error;
+        if (!translationFile)
+            problem = {platform::TempFolderProblem::Kind::CannotWriteFile, tempFolder_,
+                       extracted.code ? extracted.code : std::make_error_code(std::errc::io_error)};
     }
     if (!translationFile) {
-        constexpr app::OwnText kTempFolderUnusable{
-            "Der Ordner für temporäre Dateien kann nicht benutzt werden.",
-            "The folder for temporary files cannot be used.",
-            "La cartella dei file temporanei non può essere usata."};
-        prompter().showMessage(this, QString(),
-                               startupText(kTempFolderUnusable) + QStringLiteral("\n\n") +
-                                   QString::fromStdString(error),
+        prompter().showMessage(this, QString(), temporaryFolderMessage(problem),
                                ui::MessageIcon::Error);
         return StartupOutcome::Quit;
     }
@@ -119,10 +115,11 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         duplicateInstance_ = true;
         // The rest of the sequence still runs; the dialog just never opens its loop.
         outcome = StartupOutcome::EndAfterStartup;
-    } else if (const QString problem = lockUnavailableMessage(storedLanguage(), *singleInstance_);
-               !problem.isEmpty()) {
+    } else if (const QString lockProblem =
+                   lockUnavailableMessage(storedLanguage(), *singleInstance_);
+               !lockProblem.isEmpty()) {
         // The program runs all the same; it only cannot keep a second copy away.
-        prompter().showMessage(this, QString(), problem, ui::MessageIcon::Warning);
+        prompter().showMessage(this, QString(), lockProblem, ui::MessageIcon::Warning);
     }
 
     setUpBanner();
@@ -167,6 +164,55 @@ QString MainSettingsDialog::startupText(const app::OwnText& text) const {
         return app::ownText(language, text);
     // No language has been chosen yet: German and English, as the game's start-up messages.
     return app::ownText("deutsch", text) + QStringLiteral("\n\n") + app::ownText("english", text);
+}
+
+QString
+MainSettingsDialog::temporaryFolderMessage(const platform::TempFolderProblem& problem) const {
+    using Kind = platform::TempFolderProblem::Kind;
+    constexpr app::OwnText kUnusable{"Der Ordner für temporäre Dateien kann nicht benutzt werden.",
+                                     "The folder for temporary files cannot be used.",
+                                     "La cartella dei file temporanei non può essere usata."};
+    constexpr app::OwnText kNotAFolder{"An Stelle von „%1“ steht eine Verknüpfung oder eine Datei.",
+                                       "A link or a file stands where \"%1\" belongs.",
+                                       "Al posto di \"%1\" c'è un collegamento o un file."};
+    constexpr app::OwnText kOtherOwner{"„%1“ gehört einem anderen Benutzer.",
+                                       "\"%1\" belongs to another user.",
+                                       "\"%1\" appartiene a un altro utente."};
+    constexpr app::OwnText kWithReason{"„%1“: %2.", "\"%1\": %2.", "\"%1\": %2."};
+    constexpr app::OwnText kOpenToOthers{
+        "„%1“ ist für andere Benutzer offen und lässt sich nicht schließen: %2.",
+        "\"%1\" is open to other users and cannot be closed: %2.",
+        "\"%1\" è aperta ad altri utenti e non si può chiudere: %2."};
+    const std::string language = storedLanguage();
+    const QString folder = platform::pathToQString(problem.folder);
+    const auto reason = [&](const app::OwnText& text) {
+        return app::ownText(language.empty() ? "english" : language, text)
+            .arg(folder,
+                 app::describeError(language.empty() ? "english" : language, problem.error));
+    };
+    QString detail;
+    switch (problem.kind) {
+    case Kind::None:
+        break;
+    case Kind::NotAFolder:
+        detail = startupText(kNotAFolder).arg(folder);
+        break;
+    case Kind::OtherOwner:
+        detail = startupText(kOtherOwner).arg(folder);
+        break;
+    case Kind::OpenToOthers:
+        detail = reason(kOpenToOthers);
+        break;
+    case Kind::CannotCreate:
+    case Kind::NotWritable:
+    case Kind::CannotWriteFile:
+        detail = reason(kWithReason);
+        break;
+    }
+    QString text = startupText(kUnusable);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n") + detail;
+    return text;
 }
 
 app::GameLocator MainSettingsDialog::gameLocator() {

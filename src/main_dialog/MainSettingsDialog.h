@@ -10,6 +10,7 @@
 #include "app/TranslationCatalogue.h"
 #include "app/TuningApp.h"
 #include "discovery/Installation.h"
+#include "platform/SpecialFolders.h"
 #include "presentation/MusicPlayback.h"
 #include "ui/FieldExchange.h"
 
@@ -66,7 +67,7 @@ struct MainDialogServices {
     app::DiscoverFunction discover;
     // The private temporary folder, or nothing and why there is none.
     std::optional<std::filesystem::path> tempFolder;
-    std::string tempFolderError;
+    platform::TempFolderProblem tempFolderProblem;
     // A player for each opening of the credits; none, or an empty factory, means silence.
     presentation::MusicPlayerFactory musicPlayers;
     // Where the credits' web links are opened; without one they lead nowhere.
@@ -149,6 +150,7 @@ private:
     // The language of the program's own texts before and after the language is restored.
     std::string storedLanguage() const;
     QString startupText(const app::OwnText& text) const;
+    QString temporaryFolderMessage(const platform::TempFolderProblem& problem) const;
     void useInstallation(const discovery::Installation& installation);
     void fillResolutionList();
     void selectStoredResolution();

@@ -48,6 +48,7 @@ ExtractResult extractResourceToTemp(const QString& resourcePath, const std::stri
     if (const auto ec = writePrivateFileAtomically(
             target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         result.error = "cannot write " + target.string() + ": " + describeError(ec);
+        result.code = ec;
         return result;
     }
     result.path = target;

@@ -8,12 +8,14 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace dk3::platform {
 
 struct ExtractResult {
     std::optional<std::filesystem::path> path; // the unpacked file; nothing on failure
     std::string error;                         // why it failed
+    std::error_code code; // the system's reason when the file could not be written
 };
 
 // Gives folder/fileName. A file of that name that already exists is used unchanged, even if its

@@ -17,35 +17,64 @@ namespace {
 
 constexpr const char* kFolderName = "draskel3-tuning";
 
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
 // Makes sure folder is a real directory of ours that nobody else may enter.
-bool claimPrivateFolder(const fs::path& folder, std::string& error) {
+bool claimPrivateFolder(const fs::path& folder, TempFolderProblem& problem) {
+    using Kind = TempFolderProblem::Kind;
+    problem = {Kind::None, folder, {}};
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "cannot create " + folder.string() + ": " + std::strerror(errno);
+        problem = {Kind::CannotCreate, folder, lastError()};
         return false;
     }
     struct stat info {};
     if (::lstat(folder.c_str(), &info) != 0) {
-        error = "cannot inspect " + folder.string() + ": " + std::strerror(errno);
+        problem = {Kind::CannotCreate, folder, lastError()};
         return false;
     }
     if (!S_ISDIR(info.st_mode)) {
-        error = folder.string() + " is not a folder of its own (a link or a file stands there)";
+        problem.kind = Kind::NotAFolder;
         return false;
     }
     if (info.st_uid != ::geteuid()) {
-        error = folder.string() + " belongs to another user";
+        problem.kind = Kind::OtherOwner;
         return false;
     }
     if ((info.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
-        error = folder.string() +
-                " is open to other users and cannot be closed: " + std::strerror(errno);
+        problem = {Kind::OpenToOthers, folder, lastError()};
         return false;
     }
     if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = "cannot write into " + folder.string() + ": " + std::strerror(errno);
+        problem = {Kind::NotWritable, folder, lastError()};
         return false;
     }
     return true;
+}
+
+// The same in English, for logs and the callers that want a plain text.
+std::string describeProblem(const TempFolderProblem& problem) {
+    using Kind = TempFolderProblem::Kind;
+    const std::string folder = problem.folder.string();
+    const std::string reason = problem.error ? problem.error.message() : std::string();
+    switch (problem.kind) {
+    case Kind::None:
+        break;
+    case Kind::CannotCreate:
+        return "cannot create " + folder + ": " + reason;
+    case Kind::NotAFolder:
+        return folder + " is not a folder of its own (a link or a file stands there)";
+    case Kind::OtherOwner:
+        return folder + " belongs to another user";
+    case Kind::OpenToOthers:
+        return folder + " is open to other users and cannot be closed: " + reason;
+    case Kind::NotWritable:
+        return "cannot write into " + folder + ": " + reason;
+    case Kind::CannotWriteFile:
+        return "cannot write into " + folder + ": " + reason;
+    }
+    return {};
 }
 
 } // namespace
@@ -71,9 +100,16 @@ fs::path documentsFolder() {
 }
 
 std::optional<fs::path> privateTempFolder(std::string& error) {
-    error.clear();
+    TempFolderProblem problem;
+    auto folder = privateTempFolder(problem);
+    error = folder ? std::string() : describeProblem(problem);
+    return folder;
+}
+
+std::optional<fs::path> privateTempFolder(TempFolderProblem& problem) {
+    problem = {};
     if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') {
-        std::string ignored;
+        TempFolderProblem ignored;
         const fs::path folder = fs::path(runtime) / kFolderName;
         if (claimPrivateFolder(folder, ignored))
             return folder;
@@ -83,7 +119,7 @@ std::optional<fs::path> privateTempFolder(std::string& error) {
     if (ec || base.empty())
         base = "/tmp";
     const fs::path folder = base / (std::string(kFolderName) + "-" + std::to_string(::geteuid()));
-    if (claimPrivateFolder(folder, error))
+    if (claimPrivateFolder(folder, problem))
         return folder;
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace dk3::platform {
 
@@ -20,5 +21,22 @@ std::filesystem::path documentsFolder();
 // because files with fixed names in a shared folder could be planted or redirected by another
 // user. On failure, nothing is returned and error says why.
 std::optional<std::filesystem::path> privateTempFolder(std::string& error);
+
+// Why the private temporary folder cannot be used, for a message in the player's language.
+struct TempFolderProblem {
+    enum class Kind {
+        None,
+        CannotCreate,    // error says why
+        NotAFolder,      // a link or a file stands where the folder belongs
+        OtherOwner,      // the folder belongs to another user
+        OpenToOthers,    // others may enter it and it cannot be closed; error says why
+        NotWritable,     // error says why
+        CannotWriteFile, // a file of the program cannot be written into it; error says why
+    };
+    Kind kind = Kind::None;
+    std::filesystem::path folder;
+    std::error_code error;
+};
+std::optional<std::filesystem::path> privateTempFolder(TempFolderProblem& problem);
 
 } // namespace dk3::platform

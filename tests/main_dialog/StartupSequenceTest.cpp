@@ -93,12 +93,27 @@ TEST_F(StartupSequence, SecondCopyIsTurnedAwayAndLeavesTheSharedFilesAlone) {
 TEST_F(StartupSequence, UnusableTemporaryFolderIsReportedAndEndsTheProgram) {
     auto broken = services();
     broken.tempFolder.reset();
-    broken.tempFolderError = "belongs to another user";
+    broken.tempFolderProblem = {platform::TempFolderProblem::Kind::OtherOwner, dir / "t", {}};
+    {
+        // Before any language is stored: German and English.
+        MainSettingsDialog dialog(broken);
+        EXPECT_EQ(dialog.startUp(), Outcome::Quit);
+        ASSERT_EQ(prompter.shown().size(), 1u);
+        EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("belongs to another user")));
+        EXPECT_TRUE(prompter.shown()[0].text.contains(QString::fromUtf8("gehört einem anderen")));
+        EXPECT_EQ(prompter.shown()[0].icon, ui::MessageIcon::Error);
+    }
+    storeLanguage("italiano");
+    broken.tempFolderProblem = {platform::TempFolderProblem::Kind::NotWritable, dir / "t",
+                                std::make_error_code(std::errc::read_only_file_system)};
+    prompter.clear();
     MainSettingsDialog dialog(broken);
     EXPECT_EQ(dialog.startUp(), Outcome::Quit);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("belongs to another user")));
-    EXPECT_EQ(prompter.shown()[0].icon, ui::MessageIcon::Error);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QString::fromUtf8("La cartella dei file temporanei non può essere usata.\n\n\"") +
+                  platform::pathToQString(dir / "t") +
+                  QString::fromUtf8("\": il file system è di sola lettura."));
 }
 
 TEST_F(StartupSequence, StaleTranslationFileIsUsedAndADeletedOneIsRestoredOnLanguageChange) {
