@@ -89,17 +89,14 @@ std::pair<int, int> rowsOf(const Quad& quad, int height) {
     return {row(top), row(bottom)};
 }
 
-// The bilinear mix of the four texels at top[0], top[1] (upper row) and top[stride],
-// top[stride + 1] (lower row), with weights dx and dy (0 .. 255) towards the right and lower ones,
-// in 8-bit fixed point as the raster engine's own bilinear filter does. Each multiply-add mixes
-// one channel of two texels at once, four channels to a register.
-inline std::uint32_t bilinear(const std::uint32_t* top, int stride, std::uint32_t dx,
-                              std::uint32_t dy) {
+// The bilinear mix of the four texels of the entries pair[0] (left column) and pair[1] (right
+// column), with weights dx and dy (0 .. 255) towards the right and lower ones, in 8-bit fixed
+// point as the raster engine's own bilinear filter does. Each multiply-add mixes one channel of
+// the upper and the lower texel at once, four channels to a register.
+inline std::uint32_t bilinear(const std::uint64_t* pair, std::uint32_t dx, std::uint32_t dy) {
     const __m128i zero = _mm_setzero_si128();
     // Upper and lower texels channel by channel side by side: left column, then right column.
-    const __m128i rows =
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
-                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + stride)));
+    const __m128i rows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pair));
     const __m128i down =
         _mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>((256 - dy) | (dy << 16))), 0);
     const __m128i left = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(rows, zero), down), 8);
@@ -141,8 +138,11 @@ private:
     // Positions beyond the picture repeat its outermost texels: the fetch then mixes two copies of
     // the same texel from the border.
     static std::int32_t clampFixed(double texels, std::int32_t max) {
-        const double fixed = std::floor(texels * 65536.0);
-        return static_cast<std::int32_t>(std::clamp(fixed, -65536.0, static_cast<double>(max)));
+        const double fixed = std::clamp(texels * 65536.0, -65536.0, static_cast<double>(max));
+        // Rounded down by truncation and a correction: std::floor has no instruction of its own
+        // on the processors this is built for.
+        const auto truncated = static_cast<std::int32_t>(fixed);
+        return truncated - (static_cast<double>(truncated) > fixed ? 1 : 0);
     }
 
     QTransform m_;
@@ -158,48 +158,40 @@ struct Stretch {
     std::int32_t u, v, stepU, stepV;
 };
 
-void fillStretch(const Stretch& s, const std::uint32_t* origin, int stride) {
+void fillStretch(const Stretch& s, const std::uint64_t* origin, int stride) {
     std::int32_t u = s.u;
     std::int32_t v = s.v;
     for (int i = 0; i < s.length; ++i, u += s.stepU, v += s.stepV) {
-        const std::uint32_t* top =
+        const std::uint64_t* pair =
             origin + static_cast<std::ptrdiff_t>(v >> 16) * stride + (u >> 16);
         const std::uint32_t dx = (static_cast<std::uint32_t>(u) >> 8) & 0xFFu;
         const std::uint32_t dy = (static_cast<std::uint32_t>(v) >> 8) & 0xFFu;
-        s.out[i] = bilinear(top, stride, dx, dy);
+        s.out[i] = bilinear(pair, dx, dy);
     }
 }
 
-// Four of the eight pixels (those in the lower or upper half of each 128-bit lane), their four
-// channels in 16-bit lanes: dx2 and dy2 hold each pixel's weights twice in 16 bits.
-template <bool High>
-__attribute__((target("avx2"), always_inline)) inline __m256i
-mixHalf(__m256i tl, __m256i tr, __m256i bl, __m256i br, __m256i dx2, __m256i dy2) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i full = _mm256_set1_epi16(256);
-    auto widen = [&](__m256i texels) __attribute__((target("avx2"), always_inline)) {
-        return High ? _mm256_unpackhi_epi8(texels, zero) : _mm256_unpacklo_epi8(texels, zero);
-    };
-    const __m256i down = High ? _mm256_unpackhi_epi32(dy2, dy2) : _mm256_unpacklo_epi32(dy2, dy2);
-    const __m256i across = High ? _mm256_unpackhi_epi32(dx2, dx2) : _mm256_unpacklo_epi32(dx2, dx2);
-    const __m256i up = _mm256_sub_epi16(full, down);
-    const __m256i left = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(widen(tl), up), _mm256_mullo_epi16(widen(bl), down)),
-        8);
-    const __m256i right = _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(widen(tr), up), _mm256_mullo_epi16(widen(br), down)),
-        8);
-    return _mm256_srli_epi16(
-        _mm256_add_epi16(_mm256_mullo_epi16(left, _mm256_sub_epi16(full, across)),
-                         _mm256_mullo_epi16(right, across)),
-        8);
+// Element j of each 128-bit lane spread over its lane.
+__attribute__((target("avx2"), always_inline)) inline __m256i spread(__m256i values, int j) {
+    switch (j) {
+    case 0:
+        return _mm256_shuffle_epi32(values, 0x00);
+    case 1:
+        return _mm256_shuffle_epi32(values, 0x55);
+    case 2:
+        return _mm256_shuffle_epi32(values, 0xAA);
+    default:
+        return _mm256_shuffle_epi32(values, 0xFF);
+    }
 }
 
-// The same mix as bilinear(), to the bit, eight pixels at a time on processors with AVX2: the
-// four texels of each pixel are gathered, and each channel is mixed in a 16-bit lane.
-__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint32_t* origin,
+// The same mix as bilinear(), to the bit, eight pixels at a time on processors with AVX2: register
+// j holds the four texels of pixels j and j + 4, one pixel to a 128-bit lane, and the weights of
+// each lane's pixel are spread over its lane.
+__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint64_t* origin,
                                                      int stride) {
+    const __m256i zero = _mm256_setzero_si256();
     const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256i full = _mm256_set1_epi32(256);
     const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i u = _mm256_add_epi32(_mm256_set1_epi32(s.u),
                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.stepU)));
@@ -207,24 +199,41 @@ __attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std
                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.stepV)));
     const __m256i eightU = _mm256_set1_epi32(s.stepU * 8);
     const __m256i eightV = _mm256_set1_epi32(s.stepV * 8);
-    const __m256i rowStride = _mm256_set1_epi32(stride);
-    const auto* base = reinterpret_cast<const int*>(origin);
     int i = 0;
     for (; i + 8 <= s.length; i += 8) {
-        const __m256i offset = _mm256_add_epi32(
-            _mm256_mullo_epi32(_mm256_srai_epi32(v, 16), rowStride), _mm256_srai_epi32(u, 16));
-        const __m256i tl = _mm256_i32gather_epi32(base, offset, 4);
-        const __m256i tr = _mm256_i32gather_epi32(base + 1, offset, 4);
-        const __m256i bl = _mm256_i32gather_epi32(base + stride, offset, 4);
-        const __m256i br = _mm256_i32gather_epi32(base + stride + 1, offset, 4);
-        // Each pixel's weight in all four of its 16-bit channel lanes.
+        // The entries of the eight pixels, counted on the integer side while the vector side mixes.
+        std::ptrdiff_t offsets[8];
+        for (int k = 0; k < 8; ++k) {
+            const std::int32_t pu = s.u + (i + k) * s.stepU;
+            const std::int32_t pv = s.v + (i + k) * s.stepV;
+            offsets[k] = static_cast<std::ptrdiff_t>(pv >> 16) * stride + (pu >> 16);
+        }
+        // Each pixel's pair of 16-bit weights, (256 - d, d).
         const __m256i dx = _mm256_and_si256(_mm256_srli_epi32(u, 8), byte);
         const __m256i dy = _mm256_and_si256(_mm256_srli_epi32(v, 8), byte);
-        const __m256i dx2 = _mm256_or_si256(dx, _mm256_slli_epi32(dx, 16));
-        const __m256i dy2 = _mm256_or_si256(dy, _mm256_slli_epi32(dy, 16));
-        const __m256i low = mixHalf<false>(tl, tr, bl, br, dx2, dy2);
-        const __m256i high = mixHalf<true>(tl, tr, bl, br, dx2, dy2);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.out + i), _mm256_packus_epi16(low, high));
+        const __m256i across =
+            _mm256_or_si256(_mm256_sub_epi32(full, dx), _mm256_slli_epi32(dx, 16));
+        const __m256i down = _mm256_or_si256(_mm256_sub_epi32(full, dy), _mm256_slli_epi32(dy, 16));
+        __m256i mixed[4];
+#pragma GCC unroll 4
+        for (int j = 0; j < 4; ++j) {
+            const __m256i rows = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(origin + offsets[j]))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(origin + offsets[j + 4])), 1);
+            const __m256i downHere = spread(down, j);
+            const __m256i acrossHere = spread(across, j);
+            const __m256i left =
+                _mm256_srli_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi8(rows, zero), downHere), 8);
+            const __m256i right =
+                _mm256_srli_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi8(rows, zero), downHere), 8);
+            const __m256i columns = _mm256_or_si256(left, _mm256_slli_epi32(right, 16));
+            mixed[j] = _mm256_srli_epi32(_mm256_madd_epi16(columns, acrossHere), 8);
+        }
+        // Packed, the lanes hold pixels 0 .. 3 and 4 .. 7 in order.
+        const __m256i packed = _mm256_packus_epi16(_mm256_packs_epi32(mixed[0], mixed[1]),
+                                                   _mm256_packs_epi32(mixed[2], mixed[3]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.out + i), packed);
         u = _mm256_add_epi32(u, eightU);
         v = _mm256_add_epi32(v, eightV);
     }
@@ -233,6 +242,15 @@ __attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std
             {s.out + i, s.length - i, s.u + i * s.stepU, s.v + i * s.stepV, s.stepU, s.stepV},
             origin, stride);
     }
+}
+
+// Pixels first .. end of a row in one colour, four at a time.
+void fillPlain(std::uint32_t* first, std::uint32_t* end, std::uint32_t colour) {
+    const __m128i four = _mm_set1_epi32(static_cast<int>(colour));
+    for (; first + 4 <= end; first += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(first), four);
+    for (; first < end; ++first)
+        *first = colour;
 }
 
 bool& wideVectorsAllowed() {
@@ -252,18 +270,19 @@ void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapp
                   const BannerTexture& texture) {
     const double centreY = y + 0.5;
     const int stride = texture.stride();
-    const std::uint32_t* origin = texture.texel(0, 0);
+    const std::uint64_t* origin = texture.pair(0, 0);
     const bool wide = useAvx2();
     Fixed start = mapping.at(span.first + 0.5, centreY);
     for (int segment = span.first; segment < span.end; segment += kSegmentPixels) {
         const int length = std::min(kSegmentPixels, span.end - segment);
         const Fixed stop = mapping.at(segment + length + 0.5, centreY);
-        const Stretch stretch{row + segment,
-                              length,
-                              start.u,
-                              start.v,
-                              (stop.u - start.u) / length,
-                              (stop.v - start.v) / length};
+        // A whole segment divides by a constant, which needs no division instruction.
+        auto step = [length](std::int32_t distance) {
+            return length == kSegmentPixels ? distance / kSegmentPixels : distance / length;
+        };
+        const Stretch stretch{
+            row + segment,         length, start.u, start.v, step(stop.u - start.u),
+            step(stop.v - start.v)};
         if (wide)
             fillStretchAvx2(stretch, origin, stride);
         else
@@ -292,14 +311,27 @@ BannerTexture::BannerTexture(const QImage& picture) {
     width_ = opaquePicture.width();
     height_ = opaquePicture.height();
     stride_ = width_ + 2;
-    texels_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2));
-    for (int y = -1; y <= height_; ++y) {
-        const auto* source = reinterpret_cast<const std::uint32_t*>(
+    pairs_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1));
+    // Texel x of row y, the border included.
+    auto texel = [&](int x, int y) {
+        const auto* line = reinterpret_cast<const std::uint32_t*>(
             opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
-        std::uint32_t* target = texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
-        target[0] = source[0];
-        std::copy(source, source + width_, target + 1);
-        target[width_ + 1] = source[width_ - 1];
+        return line[std::clamp(x, 0, width_ - 1)];
+    };
+    for (int y = -1; y < height_; ++y) {
+        std::uint64_t* target = pairs_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
+        for (int x = -1; x <= width_; ++x) {
+            const std::uint32_t upper = texel(x, y);
+            const std::uint32_t lower = texel(x, y + 1);
+            std::uint64_t entry = 0;
+            for (int channel = 0; channel < 4; ++channel) {
+                entry |= static_cast<std::uint64_t>((upper >> (8 * channel)) & 0xFFu)
+                         << (16 * channel);
+                entry |= static_cast<std::uint64_t>((lower >> (8 * channel)) & 0xFFu)
+                         << (16 * channel + 8);
+            }
+            target[x + 1] = entry;
+        }
     }
 }
 
@@ -479,14 +511,14 @@ void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) cons
             const Span part{std::max(span.first, x), span.end};
             if (part.first >= part.end)
                 continue;
-            std::fill(row + x, row + part.first, kBackground);
+            fillPlain(row + x, row + part.first, kBackground);
             if (fill->textured)
                 fillTextured(row, y, part, *mapping, texture_);
             else
-                std::fill(row + part.first, row + part.end, fill->colour);
+                fillPlain(row + part.first, row + part.end, fill->colour);
             x = part.end;
         }
-        std::fill(row + x, row + width, kBackground);
+        fillPlain(row + x, row + width, kBackground);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,8 +22,11 @@ class QPainter;
 
 namespace dk3::presentation {
 
-// The logo picture prepared for sampling: opaque 0xFFRRGGBB texels with a one-texel border that
-// repeats the outermost row and column, so that a bilinear fetch never needs a bounds check.
+// The logo picture prepared for sampling. Each entry holds a texel and the one below it, their
+// bytes interleaved channel by channel (blue, blue below, green, green below, ...), so that the
+// four texels a bilinear fetch mixes are one 16-byte load of two neighbouring entries, already in
+// the order the mix needs. A one-texel border repeats the outermost row and column, so that a
+// fetch never needs a bounds check.
 class BannerTexture {
 public:
     BannerTexture() = default;
@@ -32,14 +36,16 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // The texel (x, y) of the picture, x in -1 .. width, y in -1 .. height (the border included).
-    const std::uint32_t* texel(int x, int y) const {
-        return texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
+    // The entry of texel (x, y) and the one below it, x in -1 .. width, y in -1 .. height - 1 (the
+    // border included).
+    const std::uint64_t* pair(int x, int y) const {
+        return pairs_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
     }
+    // Entries from one row to the next.
     int stride() const { return stride_; }
 
 private:
-    std::vector<std::uint32_t> texels_;
+    std::vector<std::uint64_t> pairs_;
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
