@@ -393,10 +393,9 @@ bool BannerRenderer::differsFromLastFrame(const QSize& pixelSize) const {
     return !(largestMove(layout(pixelSize), *lastDrawn_) < kVisibleMotionPixels);
 }
 
-int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickMs,
-                                            int maxTicks) const {
+int BannerRenderer::ticksBeforeTurn(double tickMs, int maxTicks) const {
     const BannerAnimation& m = animation_;
-    if (maxTicks <= 1 || !lastDrawn_ || !m.signXChosen || !m.signYChosen || !m.signZChosen)
+    if (maxTicks <= 1 || !m.signXChosen || !m.signYChosen || !m.signZChosen)
         return 1;
     // The steps of one tick, as BannerAnimation::step computes them.
     const float dt = static_cast<float>(tickMs * 0.001);
@@ -408,11 +407,23 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
         const float room = limit - angle * sign;
         return room > step ? static_cast<int>((room - step) / step) : 0;
     };
-    int ticks = std::min({maxTicks, ticksWithin(m.angleX, m.signX, stepA, BannerAnimation::kLimitX),
-                          ticksWithin(m.angleY, m.signY, stepB, BannerAnimation::kLimitY),
-                          ticksWithin(m.angleZ, m.signZ, stepA, BannerAnimation::kLimitZ)});
+    return std::max(
+        1, std::min({maxTicks, ticksWithin(m.angleX, m.signX, stepA, BannerAnimation::kLimitX),
+                     ticksWithin(m.angleY, m.signY, stepB, BannerAnimation::kLimitY),
+                     ticksWithin(m.angleZ, m.signZ, stepA, BannerAnimation::kLimitZ)}));
+}
+
+int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickMs,
+                                            int maxTicks) const {
+    const BannerAnimation& m = animation_;
+    if (!lastDrawn_)
+        return 1;
+    const int ticks = ticksBeforeTurn(tickMs, maxTicks);
     if (ticks <= 1)
         return 1;
+    const float dt = static_cast<float>(tickMs * 0.001);
+    const float stepA = std::sin(dt * 0.02f);
+    const float stepB = std::sin(dt * 0.025f);
     // Moves are smooth at this scale: a frame's move grows in proportion with the ticks.
     const Drawn now = layout(pixelSize);
     const float shown = largestMove(now, *lastDrawn_);
@@ -420,10 +431,15 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
         largestMove(layoutAt(pixelSize, m.angleX + stepA * m.signX, m.angleY + stepB * m.signY,
                              m.angleZ + stepA * m.signZ),
                     now);
-    if (!(shown < kVisibleMotionPixels) || !(perTick > 0.0f) || std::isinf(perTick))
+    if (!(perTick > 0.0f) || std::isinf(perTick) || std::isnan(shown))
         return 1;
-    const float room = (kVisibleMotionPixels - shown) / perTick;
-    return std::clamp(static_cast<int>(room), 1, ticks);
+    // A frame that is due now is drawn with the present attitude, so the next one is counted
+    // from here.
+    const float moved = shown < kVisibleMotionPixels ? shown : 0.0f;
+    // The first tick whose move reaches a visible fraction; a little early rather than late,
+    // should the pace change meanwhile (the timer then wakes once more on the next tick).
+    const float due = std::ceil((kVisibleMotionPixels - moved) / perTick * 0.95f);
+    return static_cast<int>(std::clamp(due, 1.0f, static_cast<float>(ticks)));
 }
 
 const QImage& BannerRenderer::frame(const QSize& pixelSize) const {

@@ -84,11 +84,16 @@ public:
     // last: a corner moved by kVisibleMotionPixels or more, or another set of faces shows.
     bool differsFromLastFrame(const QSize& pixelSize) const;
 
-    // How many ticks of tickMs the slab may go on moving, at its present pace and direction,
-    // before the current attitude drawn at pixelSize would differ visibly from the frame drawn
-    // last: at least 1, at most maxTicks, and never past a tick that may turn the motion round,
-    // so that turning happens on the same tick as it would with a step every tick.
+    // How many ticks of tickMs from now, at the slab's present pace and direction, the next frame
+    // is due: the first tick at which the attitude drawn at pixelSize would differ visibly from
+    // the frame on the screen (counted from the current attitude when a frame of it is due now,
+    // as it is about to be drawn). At least 1, at most maxTicks, and never past a tick that may
+    // turn the motion round, so that turning happens on the same tick as it would with a step
+    // every tick.
     int ticksUntilVisibleChange(const QSize& pixelSize, double tickMs, int maxTicks) const;
+    // How many ticks of tickMs the slab may go on moving in one step, whatever is drawn: at least
+    // 1, at most maxTicks, and never past a tick that may turn the motion round.
+    int ticksBeforeTurn(double tickMs, int maxTicks) const;
 
     // Whether the picture may be filled eight pixels at a time where the processor can (AVX2);
     // otherwise, and on other processors, one pixel at a time with SSE2. Both give the same

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QWindow>
 
 namespace dk3::presentation {
 
@@ -31,10 +32,18 @@ void BannerWidget::stop() {
 
 void BannerWidget::nextFrame() {
     renderer_->advance();
+    // While the window cannot be seen (minimised, on another desktop, covered by a locked screen)
+    // the slab only moves on; the window is painted afresh when it shows again.
+    const QWindow* shownIn = window()->windowHandle();
+    if (shownIn && !shownIn->isExposed()) {
+        timer_.setInterval(renderer_->ticksBeforeTurn(kFrameIntervalMs, kMaxSleepTicks) *
+                           kFrameIntervalMs);
+        return;
+    }
     // The slab moves a fraction of a pixel per tick: a frame that would look like the one on the
     // screen is not drawn, which spares the paint and the copy to the display; and the timer
-    // sleeps through the ticks that could not bring a visible change, stepping the motion by the
-    // time that passed when it wakes.
+    // sleeps until the tick on which the next frame is due, stepping the motion by the time that
+    // passed when it wakes.
     const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
     if (renderer_->differsFromLastFrame(pixels))
         update();
