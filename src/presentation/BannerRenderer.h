@@ -44,6 +44,12 @@ public:
     // Entries from one row to the next.
     int stride() const { return stride_; }
 
+    // Asks the processor to bring the whole picture into its caches. Between two frames, other
+    // programs (other machines, on a shared host) push it out; fetched at the pace of a frame's
+    // drawing, a line at a time as the rows need it, it would cost several times what one sweep
+    // over it costs.
+    void prefetch() const;
+
 private:
     std::vector<std::uint64_t> pairs_;
     int width_ = 0;
