@@ -462,15 +462,18 @@ const QImage& BannerRenderer::frame(const QSize& pixelSize) const {
     if (frame_.isNull())
         return frame_;
     const Drawn drawn = layout(pixelSize);
-    draw(drawn, frame_, QPoint(0, 0));
+    draw(drawn, frame_, QPoint(0, 0), QRect(QPoint(0, 0), pixelSize));
     lastDrawn_ = drawn;
     frameIsLastDrawn_ = true;
     return frame_;
 }
 
-void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) const {
+void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset, QRect area) const {
     const int width = drawn.size.width();
     const int height = drawn.size.height();
+    area &= QRect(QPoint(0, 0), drawn.size);
+    const int left = area.left();
+    const int right = area.right() + 1;
 
     struct Fill {
         Quad quad;
@@ -514,8 +517,8 @@ void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) cons
         texture_.prefetch();
 
     // The visible faces never overlap (see visibleFaces), so their order does not matter; every
-    // pixel is written once, the background only between the faces' spans.
-    for (int y = 0; y < height; ++y) {
+    // pixel of the area is written once, the background only between the faces' spans.
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(offset.y() + y)) + offset.x();
         std::array<std::pair<Span, const Fill*>, kFaceCount> spans{};
         std::size_t spanCount = 0;
@@ -532,12 +535,12 @@ void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) cons
             for (std::size_t j = i; j > 0 && spans[j].first.first < spans[j - 1].first.first; --j)
                 std::swap(spans[j], spans[j - 1]);
         }
-        int x = 0;
+        int x = left;
         for (std::size_t i = 0; i < spanCount; ++i) {
             const auto& [span, fill] = spans[i];
             // Spans of neighbouring faces meet exactly; the test keeps the fill safe should
             // rounding ever let them overlap by a pixel.
-            const Span part{std::max(span.first, x), span.end};
+            const Span part{std::max(span.first, x), std::min(span.end, right)};
             if (part.first >= part.end)
                 continue;
             fillPlain(row + x, row + part.first, kBackground);
@@ -547,8 +550,43 @@ void BannerRenderer::draw(const Drawn& drawn, QImage& image, QPoint offset) cons
                 fillPlain(row + part.first, row + part.end, fill->colour);
             x = part.end;
         }
-        fillPlain(row + x, row + width, kBackground);
+        fillPlain(row + x, row + right, kBackground);
     }
+}
+
+QRect BannerRenderer::Drawn::bounds() const {
+    float top = std::numeric_limits<float>::infinity(), leftmost = top;
+    float bottom = -top, rightmost = -top;
+    for (int f = 0; f < kFaceCount; ++f) {
+        if (!visible[static_cast<std::size_t>(f)])
+            continue;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const ScreenVertex& v = screen[static_cast<std::size_t>(f) * 4 + i];
+            leftmost = std::min(leftmost, v.x);
+            rightmost = std::max(rightmost, v.x);
+            top = std::min(top, v.y);
+            bottom = std::max(bottom, v.y);
+        }
+    }
+    const QRect whole(QPoint(0, 0), size);
+    if (!(leftmost <= rightmost && top <= bottom))
+        return {};
+    // Whole pixels around every pixel centre the faces can reach, and one more on each side.
+    const float limit = 1e6f;
+    auto low = [limit](float v) {
+        return static_cast<int>(std::floor(std::clamp(v, -limit, limit))) - 1;
+    };
+    auto high = [limit](float v) {
+        return static_cast<int>(std::ceil(std::clamp(v, -limit, limit))) + 1;
+    };
+    return QRect(QPoint(low(leftmost), low(top)), QPoint(high(rightmost), high(bottom))) & whole;
+}
+
+QRect BannerRenderer::changedArea(const QSize& pixelSize) const {
+    const QRect whole(QPoint(0, 0), pixelSize);
+    if (!lastDrawn_ || lastDrawn_->size != pixelSize)
+        return whole;
+    return layout(pixelSize).bounds() | lastDrawn_->bounds();
 }
 
 namespace {
@@ -582,13 +620,15 @@ QImage* directTarget(QPainter& painter, const QSize& size, QPoint& offset) {
 
 } // namespace
 
-void BannerRenderer::paint(QPainter& painter, const QSize& size) const {
+void BannerRenderer::paint(QPainter& painter, const QSize& size, const QRect& area) const {
     if (size.isEmpty())
         return;
     QPoint offset;
     if (QImage* target = directTarget(painter, size, offset)) {
         const Drawn drawn = layout(size);
-        draw(drawn, *target, offset);
+        // Outside the area the image keeps the pixels it has: the caller's promise that they
+        // show this frame already.
+        draw(drawn, *target, offset, area.isEmpty() ? QRect(QPoint(0, 0), size) : area);
         lastDrawn_ = drawn;
         frameIsLastDrawn_ = false;
         return;

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -78,8 +79,10 @@ public:
     // Moves the slab on by the time that passed since the previous frame.
     void advance();
     // Draws the slab in its current attitude into the rectangle (0, 0) .. size of the painter's
-    // coordinates, touching nothing outside it.
-    void paint(QPainter& painter, const QSize& size) const;
+    // coordinates, touching nothing outside it. Given an area, a painter on an image may draw
+    // only the pixels inside it when the rest of the image already shows this frame there (see
+    // changedArea).
+    void paint(QPainter& painter, const QSize& size, const QRect& area = {}) const;
     // advance() then paint(): one frame.
     void renderFrame(QPainter& painter, const QSize& size);
 
@@ -89,6 +92,9 @@ public:
     // Whether the current attitude, drawn at pixelSize, would differ visibly from the frame drawn
     // last: a corner moved by kVisibleMotionPixels or more, or another set of faces shows.
     bool differsFromLastFrame(const QSize& pixelSize) const;
+    // The pixels of a frame of pixelSize where the current attitude and the frame drawn last can
+    // differ: around the slab as it is and as it was; everything else is background in both.
+    QRect changedArea(const QSize& pixelSize) const;
 
     // How many ticks of tickMs from now, at the slab's present pace and direction, the next frame
     // is due: the first tick at which the attitude drawn at pixelSize would differ visibly from
@@ -115,14 +121,17 @@ private:
         float angleX = 0, angleY = 0, angleZ = 0;
         std::array<ScreenVertex, kSlabVertexCount> screen{};
         std::array<bool, kFaceCount> visible{};
+        // The pixels the visible faces can touch, with a pixel to spare, inside size.
+        QRect bounds() const;
     };
     Drawn layout(const QSize& pixelSize) const;
     Drawn layoutAt(const QSize& pixelSize, float angleX, float angleY, float angleZ) const;
     // The farthest any vertex of a face visible in both has moved between a and b, in pixels;
     // infinity when another set of faces shows.
     static float largestMove(const Drawn& a, const Drawn& b);
-    // Fills the rectangle offset .. offset + drawn.size of image.
-    void draw(const Drawn& drawn, QImage& image, QPoint offset) const;
+    // Fills the part area (in frame coordinates) of the rectangle offset .. offset + drawn.size
+    // of image.
+    void draw(const Drawn& drawn, QImage& image, QPoint offset, QRect area) const;
 
     BannerTexture texture_;
     Matrix4 projection_;

@@ -1,6 +1,7 @@
 #include "presentation/BannerWidget.h"
 
 #include <QCoreApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
 
@@ -45,15 +46,22 @@ void BannerWidget::nextFrame() {
     // sleeps until the tick on which the next frame is due, stepping the motion by the time that
     // passed when it wakes.
     const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
-    if (renderer_->differsFromLastFrame(pixels))
-        update();
+    if (renderer_->differsFromLastFrame(pixels)) {
+        // Only around the slab: the background beyond it stays as it is, on the screen too.
+        const QRect changed = renderer_->changedArea(pixels);
+        const qreal ratio = devicePixelRatioF();
+        update(ratio == 1.0
+                   ? changed
+                   : QRectF(QPointF(changed.topLeft()) / ratio, QSizeF(changed.size()) / ratio)
+                         .toAlignedRect());
+    }
     const int ticks = renderer_->ticksUntilVisibleChange(pixels, kFrameIntervalMs, kMaxSleepTicks);
     timer_.setInterval(ticks * kFrameIntervalMs);
 }
 
-void BannerWidget::paintEvent(QPaintEvent* /*event*/) {
+void BannerWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    renderer_->paint(painter, size());
+    renderer_->paint(painter, size(), event->rect());
     // For the start-up benchmark: the program ends once its window has been painted (the
     // banner is painted with it), after this paint has reached the screen.
     static const bool quitAfterFirstFrame = qEnvironmentVariableIsSet("DK3_QUIT_AFTER_FIRST_FRAME");
