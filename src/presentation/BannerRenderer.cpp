@@ -298,6 +298,13 @@ QImage loadPicture(const QString& path) {
     return reader.read();
 }
 
+// The steps of the angles in one tick of tickMs, as BannerAnimation::step computes them: about
+// X and Z, and about Y.
+std::pair<float, float> tickSteps(double tickMs) {
+    const float dt = static_cast<float>(tickMs * 0.001);
+    return {std::sin(dt * 0.02f), std::sin(dt * 0.025f)};
+}
+
 } // namespace
 
 void BannerRenderer::allowWideVectors(bool allowed) {
@@ -407,10 +414,7 @@ int BannerRenderer::ticksBeforeTurn(double tickMs, int maxTicks) const {
     const BannerAnimation& m = animation_;
     if (maxTicks <= 1 || !m.signXChosen || !m.signYChosen || !m.signZChosen)
         return 1;
-    // The steps of one tick, as BannerAnimation::step computes them.
-    const float dt = static_cast<float>(tickMs * 0.001);
-    const float stepA = std::sin(dt * 0.02f);
-    const float stepB = std::sin(dt * 0.025f);
+    const auto [stepA, stepB] = tickSteps(tickMs);
     // Ticks before an axis could pass its limit: one step short of it, so that the step which
     // passes it, and is undone, is a step of one tick.
     auto ticksWithin = [](float angle, float sign, float step, float limit) {
@@ -431,9 +435,7 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
     const int ticks = ticksBeforeTurn(tickMs, maxTicks);
     if (ticks <= 1)
         return 1;
-    const float dt = static_cast<float>(tickMs * 0.001);
-    const float stepA = std::sin(dt * 0.02f);
-    const float stepB = std::sin(dt * 0.025f);
+    const auto [stepA, stepB] = tickSteps(tickMs);
     // Moves are smooth at this scale: a frame's move grows in proportion with the ticks.
     const Drawn now = layout(pixelSize);
     const float shown = largestMove(now, *lastDrawn_);
