@@ -1,6 +1,6 @@
 // Loading the main dialog's texts looks up about 150 keys of the translation file, each through
-// the INI engine, which reads the file afresh every time. This measures that batch on the shipped
-// file, in the language section that comes last in it.
+// the INI engine, which makes sure every time that the file still holds what it parsed. This
+// measures that batch on the shipped file, in the language section that comes last in it.
 
 #include "app/TranslationCatalogue.h"
 #include "bench_support.h"

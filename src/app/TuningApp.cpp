@@ -1,6 +1,7 @@
 #include "app/TuningApp.h"
 
-#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QStyleFactory>
 
 #include <clocale>
@@ -29,6 +30,14 @@ void displayGuard(QtMsgType type, const QMessageLogContext& context, const QStri
 
 } // namespace
 
+QIcon programIcon() {
+    // Read by Qt's own PNG reader, without first asking every image format plugin whether it
+    // reads the file (which loads each of them).
+    QImageReader reader(QStringLiteral(":/dk3/draskel3-tuning.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
 int& TuningApp::guardDisplayConnection(int& argc) {
     handlerBeforeGuard = qInstallMessageHandler(displayGuard);
     return argc;
@@ -41,7 +50,7 @@ TuningApp::TuningApp(int& argc, char** argv) : application_(guardDisplayConnecti
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("draskel3-tuning"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Draskel3Tuning"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
+    QApplication::setWindowIcon(programIcon());
     // The dialogs paint every control in their own colours; Fusion honours a palette fully on
     // every desktop, where a platform theme might not.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

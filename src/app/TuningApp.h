@@ -4,6 +4,7 @@
 // ends, and there is no message loop outside it.
 
 #include <QApplication>
+#include <QIcon>
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,10 @@ public:
     virtual ~ModalMainWindow() = default;
     virtual void runModal() = 0;
 };
+
+// The program's icon. TuningApp sets it for the whole application, so that every window shows it,
+// the start-up messages that open before the main dialog and have no parent window among them.
+QIcon programIcon();
 
 class TuningApp {
 public:

@@ -18,7 +18,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,7 +49,6 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/dk3/draskel3-tuning.png")));
     // Every control and every drop-down list exists by now; the tooltips keep their own colours.
     ui::applyColourScheme(this, ui::kMainDialogText, ui::kMainDialogBackground);
     languageCombo_ = ui::controlAs<QComboBox>(*this, id::kLanguage);

@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <sys/stat.h>
 #include <type_traits>
+#include <unordered_map>
 
 namespace dk3::profile {
 namespace {
@@ -498,25 +503,213 @@ std::optional<std::string> readContent(const std::filesystem::path& file) {
     return platform::readWholeFile(file, ignored);
 }
 
-// The stored value of key in section, as Windows-1252 text; nothing when the file has no such key
-// or the key has no value.
-std::optional<std::string> storedValue(std::string_view content, std::string_view section,
-                                       std::string_view key) {
-    const Encoding encoding = encodingOf(content);
-    if (encoding == Encoding::Bytes) {
-        const auto where = locate(content, section, key);
-        if (where.keyLine && where.key.value)
-            return std::string(*where.key.value);
+// ---------------------------------------------------------------------------------------------
+// What the reads find in a file, worked out once for all its keys. The program looks up about a
+// hundred texts of its translation file at start-up, and parsing the file for each of them was a
+// large part of the start-up time.
+
+template <typename Char> std::basic_string<Char> folded(View<Char> name) {
+    std::basic_string<Char> key(name);
+    for (Char& c : key)
+        c = lowerAscii(c);
+    return key;
+}
+
+// For every section, the entries of its first occurrence, each key by its first occurrence, as
+// locate() finds them: the section "" is the lines before the first header when they hold an
+// entry, otherwise the first "[]" section. An entry without '=' is kept without a value, so that
+// it hides a later entry of the same name as it does for the Windows call.
+template <typename Char> class ReadIndex {
+public:
+    using Name = std::basic_string<Char>;
+    using Entries = std::unordered_map<Name, std::optional<View<Char>>>;
+
+    explicit ReadIndex(View<Char> content) {
+        using Kind = typename ParsedLine<Char>::Kind;
+        Entries beforeFirstHeader;
+        bool sawHeader = false;
+        Entries* current = &beforeFirstHeader;
+        LineReader<Char> reader(content);
+        Line line;
+        while (reader.next(line)) {
+            const ParsedLine<Char> entry =
+                classify(content.substr(line.begin, line.end - line.begin));
+            if (entry.kind == Kind::Header) {
+                if (!sawHeader && !beforeFirstHeader.empty())
+                    sections_.emplace(Name(), std::move(beforeFirstHeader));
+                sawHeader = true;
+                const auto [at, first] = sections_.try_emplace(folded(entry.name));
+                current = first ? &at->second : nullptr;
+            } else if (entry.kind == Kind::Entry && current) {
+                current->try_emplace(folded(entry.name), entry.value);
+            }
+        }
+        if (!sawHeader && !beforeFirstHeader.empty())
+            sections_.emplace(Name(), std::move(beforeFirstHeader));
+    }
+
+    // The stored value of key in section; nothing when either is missing or the key has no '='.
+    std::optional<View<Char>> value(View<Char> section, View<Char> key) const {
+        const auto entries = sections_.find(folded(section));
+        if (entries == sections_.end())
+            return std::nullopt;
+        const auto entry = entries->second.find(folded(key));
+        if (entry == entries->second.end())
+            return std::nullopt;
+        return entry->second;
+    }
+
+private:
+    std::unordered_map<Name, Entries> sections_;
+};
+
+// A file's content with its read index. The index points into the content (or, for a file with a
+// byte-order mark, into its decoded characters), so the object stays where it was made.
+class ParsedFile {
+public:
+    explicit ParsedFile(std::string content)
+        : bytes_(std::move(content)), encoding_(encodingOf(bytes_)),
+          characters_(encoding_ == Encoding::Bytes ? std::u32string()
+                                                   : decode(bytes_, encoding_, false).text),
+          byteIndex_(encoding_ == Encoding::Bytes ? std::string_view(bytes_) : std::string_view()),
+          characterIndex_(std::u32string_view(characters_)) {}
+    ParsedFile(const ParsedFile&) = delete;
+    ParsedFile& operator=(const ParsedFile&) = delete;
+
+    const std::string& bytes() const { return bytes_; }
+
+    // The stored value of key in section, as Windows-1252 text; nothing when the file has no such
+    // key or the key has no value.
+    std::optional<std::string> value(std::string_view section, std::string_view key) const {
+        if (encoding_ == Encoding::Bytes) {
+            if (const auto found = byteIndex_.value(section, key))
+                return std::string(*found);
+            return std::nullopt;
+        }
+        const std::u32string wideSection = widened(section);
+        const std::u32string wideKey = widened(key);
+        if (const auto found = characterIndex_.value(wideSection, wideKey))
+            return narrowed(*found);
         return std::nullopt;
     }
-    const DecodedText decoded = decode(content, encoding, false);
-    const std::u32string wideSection = widened(section);
-    const std::u32string wideKey = widened(key);
-    const auto where = locate(std::u32string_view(decoded.text), std::u32string_view(wideSection),
-                              std::u32string_view(wideKey));
-    if (where.keyLine && where.key.value)
-        return narrowed(*where.key.value);
-    return std::nullopt;
+
+private:
+    std::string bytes_;
+    Encoding encoding_;
+    std::u32string characters_;
+    ReadIndex<char> byteIndex_;
+    ReadIndex<char32_t> characterIndex_;
+};
+
+// The identity of a file's content as the file system tells it. The change time is part of it
+// because no program can set it back: a tool that restores the modification time (a copy that
+// keeps times, an unpacked backup) still moves the change time on.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+std::int64_t nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+// The parsed copies of the last few files read. The game's files are also changed by the game,
+// its launchers and the player's editor, so a copy is used only as long as the file provably
+// holds what was parsed:
+// - while the file's stamp is the one seen before the copy's bytes were read, and the file's
+//   modification and change times lay more than kSettleTime in the past when the bytes were last
+//   compared. A later change of the file moves its change time on to at least that moment, so it
+//   changes the stamp.
+// - otherwise the file is read again, and the copy is used when the bytes are the same. A file
+//   written just now can change again within the same tick of the file system's clock without
+//   any change of its stamp; comparing the bytes sees that.
+// Every write through the engine forgets all copies.
+class ParsedFileCache {
+public:
+    // Files larger than this are parsed for each read and not kept, so the cache stays small.
+    static constexpr std::size_t kMaxKeptBytes = 1u << 20;
+    static constexpr std::size_t kCapacity = 4;
+    // Coarse file system clocks: FAT keeps modification times in steps of 2 s.
+    static constexpr std::int64_t kSettleTimeNs = 2'500'000'000;
+
+    // The parsed file; nothing when it cannot be read.
+    std::shared_ptr<const ParsedFile> get(const std::filesystem::path& file) {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            forget(file.native());
+            return parse(readContent(file));
+        }
+        const FileStamp stamp{info.st_dev, info.st_ino, info.st_size, nanoseconds(info.st_mtim),
+                              nanoseconds(info.st_ctim)};
+        const std::lock_guard lock(mutex_);
+        const auto kept = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+            return entry.path == file.native();
+        });
+        if (kept != entries_.end() && kept->settled && kept->stamp == stamp) {
+            std::rotate(entries_.begin(), kept, kept + 1);
+            return entries_.front().parsed;
+        }
+        std::optional<std::string> content = readContent(file);
+        if (!content || content->size() > kMaxKeptBytes) {
+            if (kept != entries_.end())
+                entries_.erase(kept);
+            return parse(std::move(content));
+        }
+        Entry entry;
+        entry.path = file.native();
+        entry.stamp = stamp;
+        const std::int64_t settledBefore = nanoseconds(now) - kSettleTimeNs;
+        entry.settled = stamp.modifiedNs < settledBefore && stamp.changedNs < settledBefore;
+        if (kept != entries_.end() && kept->parsed->bytes() == *content) {
+            entry.parsed = kept->parsed;
+        } else {
+            entry.parsed = std::make_shared<const ParsedFile>(std::move(*content));
+        }
+        if (kept != entries_.end())
+            entries_.erase(kept);
+        entries_.insert(entries_.begin(), std::move(entry));
+        if (entries_.size() > kCapacity)
+            entries_.pop_back();
+        return entries_.front().parsed;
+    }
+
+    void clear() {
+        const std::lock_guard lock(mutex_);
+        entries_.clear();
+    }
+
+private:
+    struct Entry {
+        std::filesystem::path::string_type path;
+        FileStamp stamp;
+        bool settled = false;
+        std::shared_ptr<const ParsedFile> parsed;
+    };
+
+    static std::shared_ptr<const ParsedFile> parse(std::optional<std::string> content) {
+        if (!content)
+            return nullptr;
+        return std::make_shared<const ParsedFile>(std::move(*content));
+    }
+
+    void forget(const std::filesystem::path::string_type& path) {
+        const std::lock_guard lock(mutex_);
+        std::erase_if(entries_, [&](const Entry& entry) { return entry.path == path; });
+    }
+
+    std::mutex mutex_;
+    std::vector<Entry> entries_; // the most recently used first
+};
+
+ParsedFileCache& parsedFiles() {
+    static ParsedFileCache cache;
+    return cache;
 }
 
 // Applies one write to the content; false when the key already holds the value.
@@ -598,8 +791,8 @@ std::string readText(const std::filesystem::path& file, std::string_view section
         return {};
     // An unreadable or oversized file reads like a missing one: the game's own reads see nothing
     // there either, and the caller's default keeps the program usable.
-    if (const auto content = readContent(file)) {
-        if (const auto value = storedValue(*content, requestedName(section), requestedName(key)))
+    if (const auto parsed = parsedFiles().get(file)) {
+        if (const auto value = parsed->value(requestedName(section), requestedName(key)))
             return callersText(*value, bufferSize);
     }
     return callersText(trimEnd(cutAtNul(defaultText)), bufferSize);
@@ -693,7 +886,9 @@ std::error_code writeTexts(const std::filesystem::path& file,
     }
     if (!changed)
         return {};
-    return platform::writeFileAtomically(file, *content);
+    const std::error_code written = platform::writeFileAtomically(file, *content);
+    parsedFiles().clear();
+    return written;
 }
 
 void WriteBatch::add(const std::filesystem::path& file, std::string_view section,

@@ -4,13 +4,20 @@
 // (GetPrivateProfileStringA, GetPrivateProfileIntA, WritePrivateProfileStringA) does, because
 // the game and its own tools read those files through that API.
 //
-// Every call reads the file afresh; nothing is cached. Names and values are Windows-1252 byte
-// strings. Most files are 8-bit, and their bytes pass through unchanged. A file that begins with a
-// UTF-8 (EF BB BF) or UTF-16LE (FF FE) byte-order mark is read as Wine, through which the game
-// reads it, reads it: as text in that encoding, handed to callers as Windows-1252 ('?' for a
-// character Windows-1252 lacks or for bytes that are not valid in the encoding). A write into such
-// a file keeps its mark and encoding and re-encodes only the line it changes or adds; every other
-// line keeps its exact bytes, even bytes that are not valid in the file's encoding.
+// Every read sees the file as it is at that moment, also when another program changed it. The
+// parsed content of the last few files read is kept, and used only while the file demonstrably
+// holds the same bytes: its device, inode, size, modification and change times are the ones seen
+// when the bytes were read, and those times lay more than a few seconds in the past then (a file
+// changed within the same tick of the file system's clock keeps its times); otherwise the file is
+// read again and its bytes compared. Every write through the engine forgets the kept files.
+//
+// Names and values are Windows-1252 byte strings. Most files are 8-bit, and their bytes pass
+// through unchanged. A file that begins with a UTF-8 (EF BB BF) or UTF-16LE (FF FE) byte-order
+// mark is read as Wine, through which the game reads it, reads it: as text in that encoding,
+// handed to callers as Windows-1252 ('?' for a character Windows-1252 lacks or for bytes that are
+// not valid in the encoding). A write into such a file keeps its mark and encoding and re-encodes
+// only the line it changes or adds; every other line keeps its exact bytes, even bytes that are
+// not valid in the file's encoding.
 
 #include <cstddef>
 #include <cstdint>

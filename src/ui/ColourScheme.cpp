@@ -4,7 +4,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QChildEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QVariant>
@@ -36,17 +38,79 @@ FocusRingStyle* focusStyleOf(QWidget* dialog, const QColor& colour) {
     return style;
 }
 
+// The drop-down list of a combo box, when it exists (asking the combo box for it makes it).
+QAbstractItemView* existingList(const QComboBox* combo) {
+    return combo->findChild<QAbstractItemView*>();
+}
+
+void paintList(QAbstractItemView* list, const QPalette& palette) {
+    list->window()->setPalette(palette);
+    list->setPalette(palette);
+}
+
+// Combo boxes still on the application's style. Qt makes a combo box's drop-down list (a window
+// with a list view, its scroll bars and a delegate) as soon as its style changes, and a dialog
+// full of them spent a fifth of the program's start-up on lists nobody had opened. Until it
+// takes the focus, a combo box looks the same on the focus style as on the style it is built on,
+// so it gets the focus style when the focus first comes to it; its list gets the dialog's colours
+// when Qt polishes it, before it is first shown, whoever made it.
+class DeferredComboScheme : public QObject {
+public:
+    DeferredComboScheme(QWidget* dialog, FocusRingStyle* style)
+        : QObject(dialog), dialog_(dialog), style_(style) {}
+
+    void watch(QComboBox* combo) { combo->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* combo = qobject_cast<QComboBox*>(watched);
+        if (!combo)
+            return false;
+        if (event->type() == QEvent::FocusIn && combo->style() == QApplication::style()) {
+            combo->setStyle(style_);
+        } else if (event->type() == QEvent::ChildPolished) {
+            auto* child = static_cast<QChildEvent*>(event)->child();
+            if (auto* list = existingList(combo); list && list->window() == child)
+                paintList(list, dialog_->palette());
+        }
+        return false;
+    }
+
+private:
+    QWidget* dialog_;
+    FocusRingStyle* style_;
+};
+
+DeferredComboScheme* deferredSchemeOf(QWidget* dialog, FocusRingStyle* style) {
+    static constexpr char kProperty[] = "dk3DeferredComboScheme";
+    if (auto* existing =
+            dynamic_cast<DeferredComboScheme*>(dialog->property(kProperty).value<QObject*>()))
+        return existing;
+    auto* deferred = new DeferredComboScheme(dialog, style);
+    dialog->setProperty(kProperty, QVariant::fromValue<QObject*>(deferred));
+    return deferred;
+}
+
 // Every control that can take the keyboard focus shows it in the dialog's text colour. A control
 // with a style of its own keeps it; one built on the focus style takes the colour.
 void applyFocusRing(QWidget* dialog, const QColor& colour) {
     FocusRingStyle* style = focusStyleOf(dialog, colour);
+    DeferredComboScheme* deferred = nullptr;
     for (QWidget* control : dialog->findChildren<QWidget*>()) {
         if (control->focusPolicy() == Qt::NoFocus || control->isWindow())
             continue;
-        if (auto* own = dynamic_cast<FocusRingStyle*>(control->style()))
+        if (auto* own = dynamic_cast<FocusRingStyle*>(control->style())) {
             own->setFocusColour(colour);
-        else if (control->style() == QApplication::style())
-            control->setStyle(style);
+        } else if (control->style() == QApplication::style()) {
+            auto* combo = qobject_cast<QComboBox*>(control);
+            if (combo && !existingList(combo) && !combo->hasFocus()) {
+                if (!deferred)
+                    deferred = deferredSchemeOf(dialog, style);
+                deferred->watch(combo);
+            } else {
+                control->setStyle(style);
+            }
+        }
     }
 }
 
@@ -83,11 +147,10 @@ void applyColourScheme(QWidget* dialog, const QColor& text, const QColor& backgr
     for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
         edit->setPalette(editPalette);
     applyFocusRing(dialog, text);
+    // Lists not made yet get the colours when they are made (see DeferredComboScheme).
     for (QComboBox* combo : dialog->findChildren<QComboBox*>()) {
-        // view() makes the drop-down window if it does not exist yet.
-        QAbstractItemView* list = combo->view();
-        list->window()->setPalette(palette);
-        list->setPalette(palette);
+        if (QAbstractItemView* list = existingList(combo))
+            paintList(list, palette);
     }
 }
 

@@ -1,8 +1,10 @@
 #include "MainDialogFixture.h"
 #include "MainSettingsTestSupport.h"
+#include "app/TuningApp.h"
 #include "ui/ColourScheme.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -107,7 +109,11 @@ TEST_F(WindowBehaviour, AmberOnDarkRedEverywhereAndAFixedWindowThatCannotBeMaxim
     EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << "else the maximize button returns";
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
-    EXPECT_FALSE(dialog->windowIcon().isNull());
+    // The program's icon, which the program sets for all its windows before the first one opens.
+    EXPECT_TRUE(dialog->windowIcon().isNull()) << "the dialog has no icon of its own";
+    QApplication::setWindowIcon(app::programIcon());
+    EXPECT_EQ(dialog->windowIcon().availableSizes(), QList<QSize>{QSize(64, 64)});
+    QApplication::setWindowIcon(QIcon());
 }
 
 } // namespace

@@ -2,10 +2,14 @@
 
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <cstdint>
+#include <ctime>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dk3::profile {
@@ -605,6 +609,86 @@ TEST(ProfileFileBatch, LeavesFilesExactlyAsSingleWritesWouldAndWritesAllOrNothin
     EXPECT_EQ(failures[0].first, dir / "missing/folder.ini");
     EXPECT_EQ(readText(file, "Camera", "fMaxDistToPlayer", ""), "750.0");
     EXPECT_EQ(readText(file, "Game", "TestMode", ""), "false");
+}
+
+// Reads keep the parsed content of recent files. Other programs change the game's files too, so
+// every change behind the engine's back must show in the next read, however the file's times and
+// size look afterwards.
+
+// Sets the file's modification time (the change time always moves on to now).
+void setModified(const fs::path& file, std::int64_t seconds, long nanoseconds = 0) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+struct stat statOf(const fs::path& file) {
+    struct stat info {};
+    ::stat(file.c_str(), &info);
+    return info;
+}
+
+TEST(ProfileFileChangedBehindOurBack, FreshFilesAreComparedByContent) {
+    test::TempDir dir;
+    // Changed in place again and again: many of these changes fall into one tick of the file
+    // system's clock and leave inode, size and times as they were.
+    const auto file = dir.write("fresh.ini", "[A]\nk=1\n");
+    const struct stat before = statOf(file);
+    for (int change = 0; change < 200; ++change) {
+        const std::string digit(1, static_cast<char>('0' + change % 10));
+        test::writeFile(file, "[A]\nk=" + digit + "\n");
+        ASSERT_EQ(readText(file, "A", "k", "d"), digit) << "change " << change;
+    }
+    test::writeFile(file, "[A]\nk=2\n");
+    setModified(file, before.st_mtim.tv_sec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(readText(file, "A", "k", "d"), "2");
+    EXPECT_EQ(readInt(file, "A", "k", 0), 2);
+    // Back to the earlier content, then gone, then a folder in its place.
+    test::writeFile(file, "[A]\nk=1\n");
+    EXPECT_EQ(readText(file, "A", "k", "d"), "1");
+    fs::remove(file);
+    EXPECT_EQ(readText(file, "A", "k", "d"), "d");
+    fs::create_directory(file);
+    EXPECT_EQ(readText(file, "A", "k", "d"), "d");
+}
+
+TEST(ProfileFileChangedBehindOurBack, SettledFilesShowEveryLaterChange) {
+    test::TempDir dir;
+    const std::int64_t anHourAgo = static_cast<std::int64_t>(::time(nullptr)) - 3600;
+    const auto inPlace = dir.write("in-place.ini", "[A]\nk=1\n");
+    const auto renamed = dir.write("renamed.ini", "[A]\nk=1\n");
+    const auto deleted = dir.write("deleted.ini", "[A]\nk=1\n");
+    const auto written = dir.write("written.ini", "[A]\nk=1\n");
+    const auto manyFiles = dir.write("many.ini", "[A]\nk=1\n");
+    for (const auto& file : {inPlace, renamed, deleted, written, manyFiles})
+        setModified(file, anHourAgo);
+    // Kept copies are trusted only once the file's change time lies a few seconds back.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2600));
+    for (int pass = 0; pass < 2; ++pass) // the second pass is served from the kept copies
+        for (const auto& file : {inPlace, renamed, deleted, written})
+            ASSERT_EQ(readText(file, "A", "k", "d"), "1");
+
+    // Same size, and the modification time put back as a copy that keeps times does.
+    test::writeFile(inPlace, "[A]\nk=2\n");
+    setModified(inPlace, anHourAgo);
+    EXPECT_EQ(readText(inPlace, "A", "k", "d"), "2");
+    // Replaced by rename, as editors and the game's launchers save.
+    const auto replacement = dir.write("replacement.ini", "[A]\nk=3\n");
+    setModified(replacement, anHourAgo);
+    fs::rename(replacement, renamed);
+    EXPECT_EQ(readText(renamed, "A", "k", "d"), "3");
+    fs::remove(deleted);
+    EXPECT_EQ(readText(deleted, "A", "k", "d"), "d");
+    // Through the engine.
+    ASSERT_FALSE(writeText(written, "a", "K", "4"));
+    EXPECT_EQ(readText(written, "A", "k", "d"), "4");
+    EXPECT_EQ(test::readFile(written), "[A]\nk=4\n");
+    // More files than are kept: the oldest copies make way, and every read still sees its file.
+    for (int round = 0; round < 3; ++round)
+        for (const auto& file : {inPlace, renamed, written, manyFiles, inPlace})
+            EXPECT_EQ(readText(file, "A", "k", "d"), file == inPlace   ? "2"
+                                                     : file == renamed ? "3"
+                                                     : file == written ? "4"
+                                                                       : "1");
 }
 
 } // namespace

@@ -160,6 +160,12 @@ TEST(ColourScheme, KeyboardFocusIsOutlinedInTheTextColourAndSelectionsKeepTheirH
     EXPECT_GT(amberOf(save), buttonUnfocused + save->width() + save->height());
     list->setFocus(Qt::TabFocusReason);
     EXPECT_GT(amberOf(list), listUnfocused + list->width() + list->height());
+    // Its drop-down list, made when the focus first came to it, shows the dialog's colours.
+    list->showPopup();
+    ASSERT_TRUE(list->view()->isVisible());
+    EXPECT_EQ(list->view()->window()->palette().color(QPalette::Window), kChildDialogBackground);
+    EXPECT_EQ(list->view()->palette().color(QPalette::Text), kChildDialogText);
+    list->hidePopup();
 
     // A selected item in a list is drawn in the system's highlight, focused or not.
     QImage item(40, 10, QImage::Format_RGB32);
