@@ -319,26 +319,24 @@ BannerTexture::BannerTexture(const QImage& picture) {
     height_ = opaquePicture.height();
     stride_ = width_ + 2;
     pairs_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1));
-    // Texel x of row y, the border included.
-    auto texel = [&](int x, int y) {
-        const auto* line = reinterpret_cast<const std::uint32_t*>(
-            opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
-        return line[std::clamp(x, 0, width_ - 1)];
+    // The bytes of a texel spread to every other byte: channel c goes to bits 16c..16c+7.
+    auto spread = [](std::uint32_t texel) {
+        std::uint64_t bits = texel;
+        bits = (bits | (bits << 16)) & 0x0000FFFF0000FFFFull;
+        return (bits | (bits << 8)) & 0x00FF00FF00FF00FFull;
     };
+    // Row y, the border included, is row y + 1 of pairs_; the rows and columns beyond the
+    // picture repeat its edge.
     for (int y = -1; y < height_; ++y) {
+        const auto* upper = reinterpret_cast<const std::uint32_t*>(
+            opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
+        const auto* lower = reinterpret_cast<const std::uint32_t*>(
+            opaquePicture.constScanLine(std::min(y + 1, height_ - 1)));
         std::uint64_t* target = pairs_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
-        for (int x = -1; x <= width_; ++x) {
-            const std::uint32_t upper = texel(x, y);
-            const std::uint32_t lower = texel(x, y + 1);
-            std::uint64_t entry = 0;
-            for (int channel = 0; channel < 4; ++channel) {
-                entry |= static_cast<std::uint64_t>((upper >> (8 * channel)) & 0xFFu)
-                         << (16 * channel);
-                entry |= static_cast<std::uint64_t>((lower >> (8 * channel)) & 0xFFu)
-                         << (16 * channel + 8);
-            }
-            target[x + 1] = entry;
-        }
+        for (int x = 0; x < width_; ++x)
+            target[x + 1] = spread(upper[x]) | (spread(lower[x]) << 8);
+        target[0] = target[1];
+        target[width_ + 1] = target[width_];
     }
 }
 
