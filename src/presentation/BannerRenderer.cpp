@@ -89,14 +89,21 @@ std::pair<int, int> rowsOf(const Quad& quad, int height) {
     return {row(top), row(bottom)};
 }
 
-// The bilinear mix of the four texels of the entries pair[0] (left column) and pair[1] (right
-// column), with weights dx and dy (0 .. 255) towards the right and lower ones, in 8-bit fixed
-// point as the raster engine's own bilinear filter does. Each multiply-add mixes one channel of
-// the upper and the lower texel at once, four channels to a register.
-inline std::uint32_t bilinear(const std::uint64_t* pair, std::uint32_t dx, std::uint32_t dy) {
+// The texels at and right of texel, and the two below them, their bytes interleaved channel by
+// channel: blue, blue below, green, green below, ... of the left column, then of the right one.
+inline __m128i fourTexels(const std::uint32_t* texel, int stride) {
+    return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(texel)),
+                             _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texel + stride)));
+}
+
+// The bilinear mix of the four texels from texel on (see fourTexels), with weights dx and dy
+// (0 .. 255) towards the right and lower ones, in 8-bit fixed point as the raster engine's own
+// bilinear filter does. Each multiply-add mixes one channel of the upper and the lower texel at
+// once, four channels to a register.
+inline std::uint32_t bilinear(const std::uint32_t* texel, int stride, std::uint32_t dx,
+                              std::uint32_t dy) {
     const __m128i zero = _mm_setzero_si128();
-    // Upper and lower texels channel by channel side by side: left column, then right column.
-    const __m128i rows = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pair));
+    const __m128i rows = fourTexels(texel, stride);
     const __m128i down =
         _mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>((256 - dy) | (dy << 16))), 0);
     const __m128i left = _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi8(rows, zero), down), 8);
@@ -158,15 +165,15 @@ struct Stretch {
     std::int32_t u, v, stepU, stepV;
 };
 
-void fillStretch(const Stretch& s, const std::uint64_t* origin, int stride) {
+void fillStretch(const Stretch& s, const std::uint32_t* origin, int stride) {
     std::int32_t u = s.u;
     std::int32_t v = s.v;
     for (int i = 0; i < s.length; ++i, u += s.stepU, v += s.stepV) {
-        const std::uint64_t* pair =
+        const std::uint32_t* texel =
             origin + static_cast<std::ptrdiff_t>(v >> 16) * stride + (u >> 16);
         const std::uint32_t dx = (static_cast<std::uint32_t>(u) >> 8) & 0xFFu;
         const std::uint32_t dy = (static_cast<std::uint32_t>(v) >> 8) & 0xFFu;
-        s.out[i] = bilinear(pair, dx, dy);
+        s.out[i] = bilinear(texel, stride, dx, dy);
     }
 }
 
@@ -187,7 +194,7 @@ __attribute__((target("avx2"), always_inline)) inline __m256i spread(__m256i val
 // The same mix as bilinear(), to the bit, eight pixels at a time on processors with AVX2: register
 // j holds the four texels of pixels j and j + 4, one pixel to a 128-bit lane, and the weights of
 // each lane's pixel are spread over its lane.
-__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint64_t* origin,
+__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint32_t* origin,
                                                      int stride) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i byte = _mm256_set1_epi32(0xFF);
@@ -201,7 +208,8 @@ __attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std
     const __m256i eightV = _mm256_set1_epi32(s.stepV * 8);
     int i = 0;
     for (; i + 8 <= s.length; i += 8) {
-        // The entries of the eight pixels, counted on the integer side while the vector side mixes.
+        // The first texels of the eight pixels, counted on the integer side while the vector side
+        // mixes.
         std::ptrdiff_t offsets[8];
         for (int k = 0; k < 8; ++k) {
             const std::int32_t pu = s.u + (i + k) * s.stepU;
@@ -218,9 +226,8 @@ __attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std
 #pragma GCC unroll 4
         for (int j = 0; j < 4; ++j) {
             const __m256i rows = _mm256_inserti128_si256(
-                _mm256_castsi128_si256(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(origin + offsets[j]))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(origin + offsets[j + 4])), 1);
+                _mm256_castsi128_si256(fourTexels(origin + offsets[j], stride)),
+                fourTexels(origin + offsets[j + 4], stride), 1);
             const __m256i downHere = spread(down, j);
             const __m256i acrossHere = spread(across, j);
             const __m256i left =
@@ -270,7 +277,7 @@ void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapp
                   const BannerTexture& texture) {
     const double centreY = y + 0.5;
     const int stride = texture.stride();
-    const std::uint64_t* origin = texture.pair(0, 0);
+    const std::uint32_t* origin = texture.texel(0, 0);
     const bool wide = useAvx2();
     Fixed start = mapping.at(span.first + 0.5, centreY);
     for (int segment = span.first; segment < span.end; segment += kSegmentPixels) {
@@ -318,23 +325,14 @@ BannerTexture::BannerTexture(const QImage& picture) {
     width_ = opaquePicture.width();
     height_ = opaquePicture.height();
     stride_ = width_ + 2;
-    pairs_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 1));
-    // The bytes of a texel spread to every other byte: channel c goes to bits 16c..16c+7.
-    auto spread = [](std::uint32_t texel) {
-        std::uint64_t bits = texel;
-        bits = (bits | (bits << 16)) & 0x0000FFFF0000FFFFull;
-        return (bits | (bits << 8)) & 0x00FF00FF00FF00FFull;
-    };
-    // Row y, the border included, is row y + 1 of pairs_; the rows and columns beyond the
+    texels_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2));
+    // Row y, the border included, is row y + 1 of texels_; the rows and columns beyond the
     // picture repeat its edge.
-    for (int y = -1; y < height_; ++y) {
-        const auto* upper = reinterpret_cast<const std::uint32_t*>(
+    for (int y = -1; y <= height_; ++y) {
+        const auto* source = reinterpret_cast<const std::uint32_t*>(
             opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
-        const auto* lower = reinterpret_cast<const std::uint32_t*>(
-            opaquePicture.constScanLine(std::min(y + 1, height_ - 1)));
-        std::uint64_t* target = pairs_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
-        for (int x = 0; x < width_; ++x)
-            target[x + 1] = spread(upper[x]) | (spread(lower[x]) << 8);
+        std::uint32_t* target = texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
+        std::copy(source, source + width_, target + 1);
         target[0] = target[1];
         target[width_ + 1] = target[width_];
     }
@@ -343,10 +341,10 @@ BannerTexture::BannerTexture(const QImage& picture) {
 void BannerTexture::prefetch() const {
     // Reads in address order, which the processor's own prefetcher follows at full speed; the
     // sum only keeps the reads from being left out.
-    const std::size_t perLine = 64 / sizeof(std::uint64_t);
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < pairs_.size(); i += perLine)
-        sum += pairs_[i];
+    const std::size_t perLine = 64 / sizeof(std::uint32_t);
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < texels_.size(); i += perLine)
+        sum += texels_[i];
     asm volatile("" : : "r"(sum));
 }
 

@@ -23,11 +23,9 @@ class QPainter;
 
 namespace dk3::presentation {
 
-// The logo picture prepared for sampling. Each entry holds a texel and the one below it, their
-// bytes interleaved channel by channel (blue, blue below, green, green below, ...), so that the
-// four texels a bilinear fetch mixes are one 16-byte load of two neighbouring entries, already in
-// the order the mix needs. A one-texel border repeats the outermost row and column, so that a
-// fetch never needs a bounds check.
+// The logo picture prepared for sampling: opaque 32-bit texels with a one-texel border that
+// repeats the outermost row and column, so that the four texels a bilinear fetch mixes (two side
+// by side in a row and the two below them) never need a bounds check.
 class BannerTexture {
 public:
     BannerTexture() = default;
@@ -37,12 +35,11 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // The entry of texel (x, y) and the one below it, x in -1 .. width, y in -1 .. height - 1 (the
-    // border included).
-    const std::uint64_t* pair(int x, int y) const {
-        return pairs_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
+    // Texel (x, y), x in -1 .. width, y in -1 .. height (the border included).
+    const std::uint32_t* texel(int x, int y) const {
+        return texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
     }
-    // Entries from one row to the next.
+    // Texels from one row to the next.
     int stride() const { return stride_; }
 
     // Asks the processor to bring the whole picture into its caches. Between two frames, other
@@ -52,7 +49,7 @@ public:
     void prefetch() const;
 
 private:
-    std::vector<std::uint64_t> pairs_;
+    std::vector<std::uint32_t> texels_;
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
