@@ -1,7 +1,7 @@
 #include "app/GameRunning.h"
 
 #include "app/OwnTexts.h"
-#include "discovery/Installation.h"
+#include "discovery/RunningGame.h"
 #include "ui/Prompter.h"
 
 namespace dk3::app {

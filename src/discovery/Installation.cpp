@@ -21,8 +21,6 @@ namespace {
 
 // Steam's manifests and library lists are a few kilobytes.
 constexpr std::size_t kMaxSteamFileBytes = 4u * 1024u * 1024u;
-// A process's command line is limited by the kernel to far less than this in practice.
-constexpr std::size_t kMaxCommandLineBytes = 256u * 1024u;
 
 constexpr std::string_view kGameKey64 =
     "Software\\Wow6432Node\\Brannholt Productions Software AG\\Draskel III";
@@ -614,39 +612,6 @@ std::vector<fs::path> likelyGameFolders(const Environment& environment) {
     if (folders.empty())
         folders.push_back(environment.home);
     return folders;
-}
-
-std::vector<int> runningGameProcesses(const fs::path& procRoot) {
-    std::vector<int> ids;
-    const std::string self = std::to_string(::getpid());
-    std::error_code ec;
-    for (auto it = fs::directory_iterator(procRoot, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!isAllDigits(name) || name.size() > 9 || name == self)
-            continue;
-        // A process may end between the listing and the read; it is then simply not there.
-        const auto commandLine = readSmallFile(it->path() / "cmdline", kMaxCommandLineBytes);
-        if (!commandLine)
-            continue;
-        std::size_t pos = 0;
-        while (pos < commandLine->size()) {
-            std::size_t end = commandLine->find('\0', pos);
-            if (end == std::string::npos)
-                end = commandLine->size();
-            const std::string_view argument = std::string_view(*commandLine).substr(pos, end - pos);
-            const std::size_t slash = argument.find_last_of("/\\");
-            const std::string_view file =
-                slash == std::string_view::npos ? argument : argument.substr(slash + 1);
-            if (equalsIgnoringAsciiCase(file, "Draskel3.exe")) {
-                ids.push_back(std::stoi(name));
-                break;
-            }
-            pos = end + 1;
-        }
-    }
-    std::sort(ids.begin(), ids.end());
-    return ids;
 }
 
 } // namespace dk3::discovery

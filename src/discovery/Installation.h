@@ -93,8 +93,4 @@ std::optional<std::filesystem::path> windowsToLinuxPath(const std::filesystem::p
 // start in: a Steam library's steamapps/common, a prefix's drive_c, else the home folder.
 std::vector<std::filesystem::path> likelyGameFolders(const Environment& environment);
 
-// The ids of running processes whose command line names Draskel3.exe in any letter case, read
-// from procRoot (normally /proc). Our own process is never among them.
-std::vector<int> runningGameProcesses(const std::filesystem::path& procRoot = "/proc");
-
 } // namespace dk3::discovery

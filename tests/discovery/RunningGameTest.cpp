@@ -1,4 +1,4 @@
-#include "discovery/Installation.h"
+#include "discovery/RunningGame.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
