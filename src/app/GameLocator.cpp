@@ -146,6 +146,7 @@ void GameLocator::store(const Installation& installation) {
         installation.prefix ? installation.prefix->string() : std::string());
     own(KeyValueStore::kSource, std::string(discovery::sourceName(installation.source)));
     own(KeyValueStore::kAppId, installation.appId);
+    own(KeyValueStore::kPrefixMade, installation.prefixNotMadeYet ? "0" : "1");
     (void)store_.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir,
                           installation.gameFolder.string());
 }
@@ -188,7 +189,7 @@ std::optional<Installation> GameLocator::storedInstallation() {
         return installation;
     // A prefix Proton had not made yet may have been made since, in another library: the
     // launcher's records say where.
-    if (source == Source::Steam || source == Source::SteamShortcut) {
+    if (own(KeyValueStore::kPrefixMade) == "0") {
         for (Installation& found : discover()) {
             if (found.gameFolder == installation.gameFolder && found.source == source &&
                 found.appId == installation.appId)
