@@ -22,6 +22,10 @@ constexpr OwnText kStoredFolderGone{
     "the game again.",
     "La cartella del gioco memorizzata non esiste più:\n%1\n\nIl programma cerca di nuovo il "
     "gioco."};
+constexpr OwnText kNoGameInNamedFolder{
+    "Im Ordner „%1“ ist Draskel 3 nicht: Ini/dk3e.ini fehlt dort oder lässt sich nicht lesen.",
+    "Draskel 3 is not in the folder \"%1\": Ini/dk3e.ini is missing there or cannot be read.",
+    "Draskel 3 non si trova nella cartella \"%1\": Ini/dk3e.ini manca o non si può leggere."};
 constexpr OwnText kSeveralFound{
     "Draskel 3 wurde an mehreren Stellen gefunden. Welche Installation soll eingestellt werden?",
     "Draskel 3 was found in several places. Which installation do you want to set up?",
@@ -113,7 +117,11 @@ LocateOutcome GameLocator::locate(const LocateRequest& request, Installation& in
         std::error_code ignored;
         const fs::path folder = fs::absolute(*request.gameFolder, ignored).lexically_normal();
         if (!holdsEngineFile(folder)) {
-            showGeneralMessage("MESSAGE_INVALIDPATH");
+            // The folder as the player typed it, so that a slip shows at once.
+            prompter_.showMessage(parent_, QString(),
+                                  ownStartupText(kNoGameInNamedFolder)
+                                      .arg(platform::pathToQString(*request.gameFolder)),
+                                  ui::MessageIcon::Error);
             return LocateOutcome::Invalid;
         }
         installation = discovery::installationAt(folder, environment_);

@@ -235,9 +235,15 @@ TEST_F(StartupFixture, GameFolderOfTheCommandLineServesThisRunOnly) {
     EXPECT_EQ(storedInstallDir(), (dir / "Stored").string());
     EXPECT_TRUE(prompter.shown().empty());
 
-    EXPECT_EQ(locator().locate({.gameFolder = dir / "nowhere"}, installation),
+    // A folder without the game is named in the message, as it was given.
+    EXPECT_EQ(locator("english").locate({.gameFolder = dir / "nowhere"}, installation),
               LocateOutcome::Invalid);
-    EXPECT_EQ(prompter.shown().size(), 1u);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Draskel 3 is not in the folder \"%1\": Ini/dk3e.ini is missing "
+                             "there or cannot be read.")
+                  .arg(platform::pathToQString(dir / "nowhere")));
+    EXPECT_EQ(storedInstallDir(), (dir / "Stored").string());
 }
 
 TEST_F(StartupFixture, LanguageDefaultsToGermanAndIsStored) {
