@@ -240,6 +240,7 @@ void MainSettingsDialog::useInstallation(const discovery::Installation& installa
     paths_.setInstallation(installation);
     // Proton and plain Wine offer the game different modes.
     fillResolutionList();
+    showInstallationTip();
 }
 
 void MainSettingsDialog::chooseAnotherInstallation() {

@@ -147,6 +147,9 @@ public:
 
     // Lets the player pick another installation of the game and shows its settings.
     void chooseAnotherInstallation();
+    // The game folder, where it was found and the game's documents folder, with the way to choose
+    // another installation, in the current language: the banner's tip.
+    QString installationDescription() const;
 
     // The child dialogs.
     void openCacheSettings();
@@ -180,6 +183,7 @@ private:
     // save did not write everything.
     bool settleUnsavedChanges();
     void rememberShownSettingsAsSaved();
+    void showInstallationTip();
 
     MainDialogServices services_;
 

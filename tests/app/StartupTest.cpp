@@ -264,6 +264,18 @@ TEST(CommandLine, OptionsOfOursAndQtsOwn) {
     // Qt's options and their values are QApplication's business.
     const CommandLine withQt = parseCommandLine({"-platform", "offscreen", "--style", "Fusion"});
     EXPECT_EQ(withQt.action, Action::Run);
+    EXPECT_TRUE(withQt.platformChosen);
+
+    // An X display is used unless the player chose a window system.
+    const CommandLine plain = parseCommandLine({});
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, ":0"), "xcb");
+    EXPECT_EQ(windowSystemToUse(plain, "", ":1"), "xcb");
+    EXPECT_EQ(windowSystemToUse(plain, "wayland", ":0"), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(withQt, nullptr, ":0"), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, nullptr), std::nullopt) << "Wayland alone";
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, ""), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(parseCommandLine({"--platform", "wayland"}), nullptr, ":0"),
+              std::nullopt);
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--bogus"},
                                                   {"stray"},
                                                   {"--game-dir"},
