@@ -115,6 +115,7 @@ OtherSettingsDialog::OtherSettingsDialog(const app::GamePaths& paths, std::strin
     setTexts();
     ui::applyColourScheme(this, ui::kChildDialogText, ui::kChildDialogBackground);
     ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
     load();
     savedValues_ = ui::shownValues(*this);
 }

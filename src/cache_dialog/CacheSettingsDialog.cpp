@@ -194,6 +194,7 @@ CacheSettingsDialog::CacheSettingsDialog(std::filesystem::path engineIniPath,
     modelToFields();
     connectHandlers();
     ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
     savedValues_ = shownBudgets();
 }
 

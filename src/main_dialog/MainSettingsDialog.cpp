@@ -67,6 +67,7 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
     connect(ui::controlAs<QPushButton>(*this, id::kExit), &QPushButton::clicked, this,
             &MainSettingsDialog::accept);
     ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
 }
 
 MainSettingsDialog::~MainSettingsDialog() {

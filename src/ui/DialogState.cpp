@@ -1,8 +1,13 @@
 #include "ui/DialogState.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -24,6 +29,33 @@ public:
             QCoreApplication::sendEvent(parent, event);
         return true;
     }
+};
+
+// How long after a list closed an Escape still belongs to that list.
+constexpr qint64 kEscapeAfterListMs = 250;
+
+class EscapeGuard final : public QObject {
+public:
+    EscapeGuard(QWidget* dialog) : QObject(dialog), dialog_(dialog) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != dialog_) {
+            if (event->type() == QEvent::Hide)
+                listClosed_.start();
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress ||
+            static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
+            return false;
+        const bool listOpen = QApplication::activePopupWidget() != nullptr;
+        const bool listJustClosed =
+            listClosed_.isValid() && listClosed_.elapsed() < kEscapeAfterListMs;
+        return listOpen || listJustClosed;
+    }
+
+private:
+    QWidget* dialog_;
+    QElapsedTimer listClosed_;
 };
 
 } // namespace
@@ -51,6 +83,18 @@ void ignoreWheelWithoutFocus(QWidget& dialog) {
             combo->setFocusPolicy(Qt::StrongFocus);
         combo->installEventFilter(guard);
     }
+}
+
+void keepEscapeInDropDownLists(QWidget& dialog) {
+    auto* guard = new EscapeGuard(&dialog);
+    dialog.installEventFilter(guard);
+    for (QComboBox* combo : dialog.findChildren<QComboBox*>())
+        combo->view()->window()->installEventFilter(guard);
+}
+
+void allowGrowingWhereTheWindowSystemInsists(QWidget& dialog) {
+    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        dialog.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 } // namespace dk3::ui

@@ -20,4 +20,15 @@ QStringList shownValues(const QWidget& dialog, const QList<const QWidget*>& igno
 // either. Covers the lists that are children of dialog when it is called.
 void ignoreWheelWithoutFocus(QWidget& dialog);
 
+// Escape pressed in an open drop-down list closes the list and nothing else. Under Wayland the
+// key reaches the dialog as well once the list has gone, where it would end the dialog; this
+// drops an Escape that comes within a moment of a list of dialog closing. Covers the lists that
+// are children of dialog when it is called.
+void keepEscapeInDropDownLists(QWidget& dialog);
+
+// A dialog that may be maximised by the window system: Wayland compositors maximise any window,
+// and Qt 6.4 ends the program with a protocol error when a window of fixed size is maximised.
+// There the dialog may grow, its controls staying where they are; elsewhere it keeps its size.
+void allowGrowingWhereTheWindowSystemInsists(QWidget& dialog);
+
 } // namespace dk3::ui

@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include "ui/DialogState.h"
 #include "ui/WindowTitle.h"
 
 #include <QComboBox>
@@ -264,6 +265,7 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
     keepTitleBlankWhenEmpty(&dialog);
     const DialogBaseUnits units = dialogBaseUnits(font);
     dialog.setFixedSize(mapDialogRect(units, 0, 0, layout.width, layout.height).size());
+    allowGrowingWhereTheWindowSystemInsists(dialog);
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;
