@@ -36,7 +36,7 @@ constexpr qint64 kEscapeAfterListMs = 250;
 
 class EscapeGuard final : public QObject {
 public:
-    EscapeGuard(QWidget* dialog) : QObject(dialog), dialog_(dialog) {}
+    explicit EscapeGuard(QWidget* dialog) : QObject(dialog), dialog_(dialog) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != dialog_) {

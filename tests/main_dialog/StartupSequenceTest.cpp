@@ -69,6 +69,27 @@ TEST_F(StartupSequence, FirstStartWithoutInstallationAsksAndEndsOnCancel) {
     EXPECT_EQ(store.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir), "");
 }
 
+TEST_F(StartupSequence, AGameFolderOnTheCommandLineWithoutTheGameEndsWithStatusOne) {
+    storeLanguage("italiano");
+    auto withFolder = services();
+    withFolder.locateRequest.gameFolder = dir / "typo";
+    MainSettingsDialog dialog(withFolder);
+    EXPECT_EQ(dialog.startUp(), Outcome::Quit);
+    EXPECT_EQ(dialog.exitCode(), 1);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(platform::pathToQString(dir / "typo")))
+        << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Draskel 3 non si trova")));
+
+    // Cancelling the first-start chooser is no error: status 0.
+    ASSERT_FALSE(store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir, ""));
+    prompter.clear();
+    prompter.answerCancel();
+    MainSettingsDialog cancelled(services());
+    EXPECT_EQ(cancelled.startUp(), Outcome::Quit);
+    EXPECT_EQ(cancelled.exitCode(), 0);
+}
+
 TEST_F(StartupSequence, SecondCopyIsTurnedAwayAndLeavesTheSharedFilesAlone) {
     auto first = startDialog("english");
     {

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace dk3::platform {
@@ -57,11 +58,16 @@ TEST(DisplayModes, ListsTheScreensModesOnlyWithAnXConnection) {
     const auto modes = XRandrModeSource().modes();
     if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
         EXPECT_TRUE(modes.empty()); // offscreen and Wayland have no X connection to ask
+        EXPECT_FALSE(XRandrModeSource().currentMode().has_value());
         return;
     }
     ASSERT_FALSE(modes.empty()); // Xvfb offers one mode, with no refresh rate
     for (const auto& mode : modes)
         EXPECT_GT(mode.width * mode.height, 0u);
+    // The mode the screen is in is one of them.
+    const auto current = XRandrModeSource().currentMode();
+    ASSERT_TRUE(current.has_value());
+    EXPECT_NE(std::find(modes.begin(), modes.end(), *current), modes.end());
 }
 
 } // namespace
