@@ -1,6 +1,7 @@
 #include "MainDialogFixture.h"
 #include "platform/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace dk3::test {
@@ -88,6 +89,8 @@ TEST_F(StartupSequence, AGameFolderOnTheCommandLineWithoutTheGameEndsWithStatusO
     MainSettingsDialog cancelled(services());
     EXPECT_EQ(cancelled.startUp(), Outcome::Quit);
     EXPECT_EQ(cancelled.exitCode(), 0);
+    // The chooser's buttons were in the stored language already, as its texts were.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
 }
 
 TEST_F(StartupSequence, SecondCopyIsTurnedAwayAndLeavesTheSharedFilesAlone) {
