@@ -6,7 +6,7 @@
 #     appstreamcli validate --no-net, both without an error or a warning;
 #   - the icon is there in every size of the icon theme, each PNG of its own size, and scalable;
 #   - the manual page renders without a warning and documents every option;
-#   - the package builds, holds exactly these files, has library dependencies computed from the
+#   - the package builds, passes lintian without an error, holds exactly these files, has library dependencies computed from the
 #     program, and the package, the metainfo release and the manual page carry the project's
 #     version.
 # Installing and removing the package on a fresh system is scripts/check-package-fresh.sh.
@@ -40,6 +40,8 @@ expected=(
     "share/metainfo/$app_id.metainfo.xml"
     share/man/man1/draskel3-tuning.1.gz
     share/icons/hicolor/scalable/apps/draskel3-tuning.svg
+    share/doc/draskel3-tuning/copyright
+    share/doc/draskel3-tuning/changelog.gz
 )
 for size in "${icon_sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/draskel3-tuning.png")
@@ -118,7 +120,12 @@ if [ -f "$metainfo" ]; then
         grep -q "<p xml:lang=\"$lang\">" "$metainfo" || fail "no $lang description in the metainfo"
     done
     grep -q '<content_rating type="oars-1.1"' "$metainfo" || fail "no content rating in the metainfo"
-    grep -q '<screenshot type="default">' "$metainfo" || fail "no screenshot in the metainfo"
+    grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+        fail "the metainfo names no project licence GPL-3.0-or-later"
+    grep -q '<metadata_license>CC0-1.0</metadata_license>' "$metainfo" ||
+        fail "the metainfo's own licence is not CC0-1.0"
+    # Placeholder addresses would send players nowhere; what the project has not, it leaves out.
+    ! grep -q 'example\.org' "$metainfo" || fail "the metainfo names example.org"
 fi
 
 echo "-- manual page"
@@ -150,6 +157,10 @@ if deb=$(scripts/package.sh | tail -n 1) && [ -f "$deb" ]; then
         sort >"$scratch/packaged"
     if ! diff -u "$scratch/expected" "$scratch/packaged"; then
         fail "the package holds other files than expected"
+    fi
+    # Lintian's errors are what Debian refuses; its warnings are reported by lintian itself.
+    if ! lintian_output=$(lintian --fail-on error "$deb" 2>&1); then
+        fail "lintian reports errors:"$'\n'"$lintian_output"
     fi
     dpkg-deb --extract "$deb" "$scratch/deb"
     if readelf --dynamic "$scratch/deb/usr/bin/draskel3-tuning" | grep -Eq '\((RPATH|RUNPATH)\)'; then

@@ -8,6 +8,8 @@
 # Usage: scripts/run-demo.sh [program options]          start in a window (needs a display)
 #        scripts/run-demo.sh --xvfb [program options]   start under Xvfb, save a screenshot, stop
 #        DK3_LANGUAGE=english scripts/run-demo.sh       start in English (or italiano, deutsch)
+#        DK3_SCREEN=1280x800 QT_SCALE_FACTOR=1.5 scripts/run-demo.sh --xvfb
+#                                                       a Steam Deck's screen at a scale of 1.5
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -58,7 +60,7 @@ TXT
 fi
 
 # Under Xvfb: start, wait for the window, take a screenshot of the whole screen, stop.
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+xvfb-run -a -s "-screen 0 ${DK3_SCREEN:-1280x1024}x24" bash -c '
     screenshot=$1; shift
     "$@" & pid=$!
     sleep "${DK3_SCREENSHOT_DELAY:-4}"

@@ -10,7 +10,8 @@ packages=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-liberation xvfb xauth
     qt6-translations-l10n
-    desktop-file-utils appstream man-db groff-base dpkg-dev file
+    desktop-file-utils appstream man-db groff-base dpkg-dev file lintian
+    weston xwayland qt6-wayland
     "$@"
 )
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless: the format check, the release
-# build's tests, the same tests under the address and undefined-behaviour sanitizers, then every
-# fuzz target for 20 seconds (scripts/fuzz.sh 20), so that a regression is caught on every change.
+# build's tests, the window-system tests on a headless weston, the same tests under the address
+# and undefined-behaviour sanitizers, then every fuzz target for 20 seconds (scripts/fuzz.sh 20),
+# so that a regression is caught on every change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,7 +28,10 @@ for flavour in release sanitize; do
     echo "== $flavour tests"
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir "build/$flavour" --output-on-failure -j "$jobs"
-    if [ "$flavour" = release ]; then echo "== install and package" && scripts/check-install.sh; fi
+    if [ "$flavour" = release ]; then
+        echo "== Wayland and XWayland (headless weston)" && scripts/check-wayland.sh
+        echo "== install and package" && scripts/check-install.sh
+    fi
 done
 echo "== fuzz targets"
 scripts/fuzz.sh 20

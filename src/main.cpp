@@ -12,6 +12,7 @@
 #include "ui/Prompter.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
     case dk3::app::CommandLine::Action::Run:
         break;
     }
+
+    if (const auto platform = dk3::app::windowSystemToUse(
+            commandLine, std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY")))
+        ::setenv("QT_QPA_PLATFORM", platform->c_str(), 1);
 
     dk3::app::TuningApp app(argc, argv);
 

@@ -10,6 +10,7 @@
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
 #include "ui/ControlText.h"
+#include "ui/DialogState.h"
 #include "ui/DialogTemplate.h"
 #include "ui/FocusRingStyle.h"
 #include "ui/Prompter.h"
@@ -113,7 +114,10 @@ OtherSettingsDialog::OtherSettingsDialog(const app::GamePaths& paths, std::strin
 
     setTexts();
     ui::applyColourScheme(this, ui::kChildDialogText, ui::kChildDialogBackground);
+    ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
     load();
+    savedValues_ = ui::shownValues(*this);
 }
 
 OtherSettingsDialog::~OtherSettingsDialog() {
@@ -211,6 +215,7 @@ bool OtherSettingsDialog::save() {
         reportToUser(problems.join(QStringLiteral("\n\n")));
         return false;
     }
+    savedValues_ = ui::shownValues(*this);
     accept();
     return result() == QDialog::Accepted;
 }
@@ -236,8 +241,34 @@ void OtherSettingsDialog::limitBloomStrength() {
 }
 
 void OtherSettingsDialog::accept() {
-    if (exchange_.fieldsToMembers(prompter_, this))
+    if (exchange_.fieldsToMembers(prompter_, this) && settleUnsavedChanges())
         QDialog::accept();
+}
+
+void OtherSettingsDialog::reject() {
+    if (settleUnsavedChanges())
+        QDialog::reject();
+}
+
+bool OtherSettingsDialog::hasUnsavedChanges() const {
+    return ui::shownValues(*this) != savedValues_;
+}
+
+bool OtherSettingsDialog::settleUnsavedChanges() {
+    if (!hasUnsavedChanges())
+        return true;
+    switch (prompter_.askSaveDiscardCancel(this, QString(),
+                                           app::ownText(languageName_, app::kUnsavedChanges))) {
+    case ui::SaveChoice::Save:
+        // A save that wrote everything has closed the dialog already.
+        save();
+        return false;
+    case ui::SaveChoice::Discard:
+        return true;
+    case ui::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 } // namespace dk3::advanced

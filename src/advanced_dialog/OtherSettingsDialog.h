@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <string>
 
@@ -54,8 +55,12 @@ public:
     void limitBloomStrength();
 
     // Close button and Enter: takes the fields and ends the dialog, unless a field holds no
-    // number. Escape and the close box end it without taking the fields.
+    // number. Escape and the close box end it without taking the fields. Either asks first
+    // whether unsaved changes are to be saved.
     void accept() override;
+    void reject() override;
+    // True when the fields differ from what was last loaded or saved.
+    bool hasUnsavedChanges() const;
 
     // The values as last taken from or shown in the fields.
     const AdvancedValues& values() const { return values_; }
@@ -68,6 +73,8 @@ private:
     void showSwitch(QComboBox* list, const std::string& storedWord);
     std::string switchWord(const QComboBox* list) const;
     void reportToUser(const QString& text);
+    // True when the dialog may end: nothing unsaved, or saved, or discarded.
+    bool settleUnsavedChanges();
 
     app::GamePaths paths_;
     std::string languageName_;
@@ -80,6 +87,7 @@ private:
     QPointer<ui::TooltipControl> tooltips_;
     QComboBox* playerMemory_ = nullptr;
     QComboBox* testMode_ = nullptr;
+    QStringList savedValues_; // what the controls showed after the last load or save
 };
 
 } // namespace dk3::advanced

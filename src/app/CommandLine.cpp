@@ -82,6 +82,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
             continue;
         }
         if (const QtOption* option = qtOption(argument)) {
+            if (std::string_view(option->name) == "-platform")
+                result.platformChosen = true;
             i += static_cast<std::size_t>(option->values);
             continue;
         }
@@ -91,6 +93,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     if (result.gameFolder && result.chooseGame)
         return invalid("--game-dir and --choose-game exclude each other");
     return result;
+}
+
+std::optional<std::string> windowSystemToUse(const CommandLine& commandLine,
+                                             const char* chosenPlatform, const char* display) {
+    if (commandLine.platformChosen || (chosenPlatform && *chosenPlatform))
+        return std::nullopt;
+    if (display && *display)
+        return "xcb";
+    return std::nullopt;
 }
 
 std::string usageText() {

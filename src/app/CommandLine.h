@@ -23,11 +23,21 @@ struct CommandLine {
     // --choose-game: the stored folder is set aside and the player picks an installation again.
     bool chooseGame = false;
     std::string error; // what was wrong, for Action::Invalid
+    // Qt's -platform option was given: the player chose the window system.
+    bool platformChosen = false;
 };
 
 // Reads the arguments after the program's name. Qt's own options (such as -platform or
 // -display) are left for QApplication and pass here unnoticed.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// The window system to run on when the player chose none (neither -platform nor
+// QT_QPA_PLATFORM, given as chosenPlatform, may be null): an X display (DISPLAY, XWayland
+// included) makes it "xcb". The game and Wine run through that X server: its RandR lists the
+// modes the game is offered, and fixed-size windows and drop-down lists behave there. Nothing
+// means Qt's own choice (native Wayland when that is all there is).
+std::optional<std::string> windowSystemToUse(const CommandLine& commandLine,
+                                             const char* chosenPlatform, const char* display);
 
 // The text of --help, ending with a line end.
 std::string usageText();

@@ -50,6 +50,10 @@ constexpr OwnText kDocumentsOutsidePrefix{
     "(draskel3/UserOptions.ini) are read from and saved to this documents folder:\n%2",
     "Nessun launcher conosce la cartella scelta:\n%1\n\nLe opzioni personali del gioco "
     "(draskel3/UserOptions.ini) vengono lette e salvate in questa cartella dei documenti:\n%2"};
+constexpr OwnText kNoGameInNamedFolder{
+    "Im Ordner „%1“ ist Draskel 3 nicht: Ini/dk3e.ini fehlt dort oder lässt sich nicht lesen.",
+    "Draskel 3 is not in the folder \"%1\": Ini/dk3e.ini is missing there or cannot be read.",
+    "Draskel 3 non si trova nella cartella \"%1\": Ini/dk3e.ini manca o non si può leggere."};
 constexpr OwnText kSeveralFound{
     "Draskel 3 wurde an mehreren Stellen gefunden. Welche Installation soll eingestellt werden?",
     "Draskel 3 was found in several places. Which installation do you want to set up?",
@@ -229,7 +233,11 @@ LocateOutcome GameLocator::locate(const LocateRequest& request, Installation& in
         std::error_code ignored;
         const fs::path folder = fs::absolute(*request.gameFolder, ignored).lexically_normal();
         if (!holdsEngineFile(folder)) {
-            showGeneralMessage("MESSAGE_INVALIDPATH");
+            // The folder as the player typed it, so that a slip shows at once.
+            prompter_.showMessage(parent_, QString(),
+                                  ownStartupText(kNoGameInNamedFolder)
+                                      .arg(platform::pathToQString(*request.gameFolder)),
+                                  ui::MessageIcon::Error);
             return LocateOutcome::Invalid;
         }
         installation = chosenInstallation(folder);

@@ -28,6 +28,12 @@ OwnLanguage ownLanguage(std::string_view languageName);
 inline constexpr OwnText kEnterNumber{"Bitte eine Zahl eingeben.", "Please enter a number.",
                                       "Inserisci un numero."};
 
+// Asked when a dialog would end, or reload its values, over changes that are not saved yet.
+inline constexpr OwnText kUnsavedChanges{
+    "Die Änderungen sind noch nicht gespeichert. Sollen sie gespeichert werden?",
+    "The changes have not been saved yet. Do you want to save them?",
+    "Le modifiche non sono ancora state salvate. Vuoi salvarle?"};
+
 // The text in languageName ("deutsch", "english", "italiano", in any letter case). An empty or
 // unknown language name gives German, the language the program starts in.
 QString ownText(std::string_view languageName, const OwnText& text);

@@ -59,8 +59,9 @@ TuningApp::TuningApp(int& argc, char** argv) : application_(guardDisplayConnecti
 int TuningApp::run(const std::function<std::unique_ptr<ModalMainWindow>()>& createMainWindow) {
     auto mainWindow = createMainWindow();
     mainWindow->runModal();
+    const int status = mainWindow->exitCode();
     mainWindow.reset();
-    return 0;
+    return status;
 }
 
 } // namespace dk3::app

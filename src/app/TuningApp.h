@@ -17,6 +17,8 @@ class ModalMainWindow {
 public:
     virtual ~ModalMainWindow() = default;
     virtual void runModal() = 0;
+    // The program's exit status once runModal() has returned.
+    virtual int exitCode() const { return 0; }
 };
 
 // The program's icon. TuningApp sets it for the whole application, so that every window shows it,

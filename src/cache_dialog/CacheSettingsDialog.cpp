@@ -10,6 +10,7 @@
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
 #include "ui/ControlText.h"
+#include "ui/DialogState.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
@@ -192,6 +193,9 @@ CacheSettingsDialog::CacheSettingsDialog(std::filesystem::path engineIniPath,
     loadBudgets();
     modelToFields();
     connectHandlers();
+    ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
+    savedValues_ = shownBudgets();
 }
 
 CacheSettingsDialog::~CacheSettingsDialog() = default;
@@ -341,6 +345,7 @@ bool CacheSettingsDialog::save() {
                               ui::MessageIcon::Error);
         return false;
     }
+    savedValues_ = shownBudgets();
     accept();
     return true;
 }
@@ -352,8 +357,44 @@ void CacheSettingsDialog::scaleColumn(CacheColumn column, ScaleDirection directi
 }
 
 void CacheSettingsDialog::accept() {
+    if (!settleUnsavedChanges())
+        return;
     fieldsToModel();
     QDialog::accept();
+}
+
+void CacheSettingsDialog::reject() {
+    if (settleUnsavedChanges())
+        QDialog::reject();
+}
+
+bool CacheSettingsDialog::hasUnsavedChanges() const {
+    return shownBudgets() != savedValues_;
+}
+
+QStringList CacheSettingsDialog::shownBudgets() const {
+    // The percentages only steer the arrows; they are never stored.
+    QList<const QWidget*> percentages;
+    for (const CacheColumn column : kAllColumns)
+        percentages << percentageField(column);
+    return ui::shownValues(*this, percentages);
+}
+
+bool CacheSettingsDialog::settleUnsavedChanges() {
+    if (!hasUnsavedChanges())
+        return true;
+    switch (prompter_.askSaveDiscardCancel(this, QString(),
+                                           app::ownText(languageName_, app::kUnsavedChanges))) {
+    case ui::SaveChoice::Save:
+        // A save that wrote everything has closed the dialog already.
+        save();
+        return false;
+    case ui::SaveChoice::Discard:
+        return true;
+    case ui::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 void CacheSettingsDialog::fieldsToModel() {

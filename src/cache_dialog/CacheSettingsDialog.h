@@ -20,6 +20,7 @@
 #include "cache_dialog/CacheBudgets.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <filesystem>
 #include <string>
@@ -56,8 +57,12 @@ public:
     // Raises or lowers a column by its percentage.
     void scaleColumn(CacheColumn column, ScaleDirection direction);
 
-    // The close button and Enter: takes the fields' texts, then ends. Nothing is written.
+    // The close button and Enter: takes the fields' texts, then ends. Nothing is written unless
+    // the player answers Save to the question about unsaved changes, which this and Escape (or
+    // the close box) ask first when a field differs from what was last loaded or saved.
     void accept() override;
+    void reject() override;
+    bool hasUnsavedChanges() const;
 
 private:
     void setCaptions();
@@ -72,6 +77,9 @@ private:
     QLineEdit* valueField(CacheColumn column, CacheCategory category) const;
     QLineEdit* percentageField(CacheColumn column) const;
     QLineEdit* textureHighField() const;
+    // True when the dialog may end: nothing unsaved, or saved, or discarded.
+    bool settleUnsavedChanges();
+    QStringList shownBudgets() const;
 
     std::filesystem::path engineIniPath_;
     std::string languageName_;
@@ -79,6 +87,7 @@ private:
     ui::Prompter& prompter_;
     ui::TooltipControl* tooltips_ = nullptr; // a child of the dialog
     CacheBudgets budgets_;
+    QStringList savedValues_; // what the fields showed after the last load or save
 };
 
 } // namespace dk3::cache

@@ -8,10 +8,12 @@
 #include "presentation/BannerWidget.h"
 #include "presentation/CreditsDialog.h"
 #include "ui/DialogTemplate.h"
+#include "ui/TooltipControl.h"
 
 #include <QFrame>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 // The banner and the buttons that open the child dialogs.
 
@@ -22,6 +24,39 @@ namespace {
 constexpr app::OwnText kChooseInstallation{"Andere Installation des Spiels wählen …",
                                            "Choose another installation of the game …",
                                            "Scegli un'altra installazione del gioco …"};
+
+// Which installation the dialog edits, shown as the banner's tip.
+constexpr app::OwnText kInstallationTip{
+    "Spielordner: %1\nGefunden durch: %2\nEigene Dateien des Spiels: %3\n\n"
+    "Rechtsklick oder %4: andere Installation wählen",
+    "Game folder: %1\nFound through: %2\nThe game's documents folder: %3\n\n"
+    "Right-click or %4: choose another installation",
+    "Cartella del gioco: %1\nTrovata tramite: %2\nCartella documenti del gioco: %3\n\n"
+    "Clic destro o %4: scegli un'altra installazione"};
+constexpr app::OwnText kChosenByHand{"von Hand gewählt", "chosen by hand", "scelta a mano"};
+
+QString sourceText(const std::string& language, const discovery::Installation& installation) {
+    switch (installation.source) {
+    case discovery::Source::Steam:
+        return QStringLiteral("Steam (Proton)");
+    case discovery::Source::Wine:
+        return QStringLiteral("Wine");
+    case discovery::Source::Lutris:
+        return QStringLiteral("Lutris");
+    case discovery::Source::Bottles:
+        return QStringLiteral("Bottles");
+    case discovery::Source::Heroic:
+        return QStringLiteral("Heroic");
+    case discovery::Source::ChosenByHand:
+        break;
+    }
+    return app::ownText(language, kChosenByHand);
+}
+
+// The key that opens the choice of another installation, as the menu shows it too.
+QKeySequence chooseInstallationKey() {
+    return QKeySequence(Qt::CTRL | Qt::Key_O);
+}
 
 class NoLinkOpener final : public presentation::LinkOpener {
 public:
@@ -85,10 +120,29 @@ void MainSettingsDialog::setUpBanner() {
     area->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
         QMenu menu(this);
-        const QAction* choose = menu.addAction(app::ownText(languageName_, kChooseInstallation));
+        QAction* choose = menu.addAction(app::ownText(languageName_, kChooseInstallation));
+        choose->setShortcut(chooseInstallationKey());
         if (menu.exec(area->mapToGlobal(at)) == choose)
             chooseAnotherInstallation();
     });
+    // The same from the keyboard, wherever the focus is.
+    auto* shortcut = new QShortcut(chooseInstallationKey(), this);
+    connect(shortcut, &QShortcut::activated, this, [this] { chooseAnotherInstallation(); });
+}
+
+QString MainSettingsDialog::installationDescription() const {
+    const auto shown = [](const std::filesystem::path& folder) {
+        return folder.empty() ? QStringLiteral("-") : platform::pathToQString(folder);
+    };
+    return app::ownText(languageName_, kInstallationTip)
+        .arg(shown(installation_.gameFolder), sourceText(languageName_, installation_),
+             shown(installation_.documentsFolder),
+             chooseInstallationKey().toString(QKeySequence::NativeText));
+}
+
+void MainSettingsDialog::showInstallationTip() {
+    if (tooltipControl_)
+        tooltipControl_->addTool(ui::controlById(*this, id::kBanner), installationDescription());
 }
 
 void MainSettingsDialog::startBannerTimer() {

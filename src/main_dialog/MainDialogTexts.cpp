@@ -248,6 +248,7 @@ void MainSettingsDialog::loadTextsOfLanguage() {
         tooltipControl_->addTool(ui::controlById(*this, tip.control),
                                  platform::fromWindows1252(text));
     }
+    showInstallationTip();
     tooltipControl_->activate();
 }
 

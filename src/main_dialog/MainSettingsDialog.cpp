@@ -12,6 +12,7 @@
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
 #include "ui/ComboHelpers.h"
+#include "ui/DialogState.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
@@ -75,6 +76,8 @@ MainSettingsDialog::MainSettingsDialog(MainDialogServices services, QWidget* par
     connectChildDialogButtons();
     connect(ui::controlAs<QPushButton>(*this, id::kExit), &QPushButton::clicked, this,
             &MainSettingsDialog::accept);
+    ui::ignoreWheelWithoutFocus(*this);
+    ui::keepEscapeInDropDownLists(*this);
 }
 
 MainSettingsDialog::~MainSettingsDialog() {
@@ -136,16 +139,24 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
                 [this] { bringToFront(this); });
 
     setUpBanner();
-    fillResolutionList();
     tooltipControl_ = nullptr;
     for (const char* language : kLanguages)
         ui::appendItem(languageCombo_, QString::fromLatin1(language));
 
     // The installation decides where the game keeps its per-user options: inside its Wine
     // prefix, or the XDG documents folder when it runs in none.
+    // The list of installations and the file chooser may open before the language is restored:
+    // their buttons speak the stored language already, as the texts above them do.
+    app::switchQtTranslations(storedLanguage());
     discovery::Installation installation;
-    if (gameLocator().locate(services_.locateRequest, installation) != app::LocateOutcome::Found)
+    const app::LocateOutcome located = gameLocator().locate(services_.locateRequest, installation);
+    if (located != app::LocateOutcome::Found) {
+        // A folder named on the command line that does not hold the game is an error of the
+        // call, which a script that started the program should see.
+        if (located == app::LocateOutcome::Invalid && services_.locateRequest.gameFolder)
+            exitCode_ = 1;
         return StartupOutcome::Quit;
+    }
     useInstallation(installation);
     // What a killed earlier run left half done is settled before any setting is read; a copy
     // that is turned away leaves that to the copy that runs.
@@ -245,9 +256,14 @@ void MainSettingsDialog::useInstallation(const discovery::Installation& installa
     if (!installation.prefixNotMadeYet)
         ::mkdir(userFolder.c_str(), 0755);
     paths_.setInstallation(installation);
+    // Proton and plain Wine offer the game different modes.
+    fillResolutionList();
+    showInstallationTip();
 }
 
 void MainSettingsDialog::chooseAnotherInstallation() {
+    if (!settleUnsavedChanges())
+        return;
     discovery::Installation installation;
     if (gameLocator().chooseAnother(installation) != app::LocateOutcome::Found)
         return;
@@ -256,11 +272,44 @@ void MainSettingsDialog::chooseAnotherInstallation() {
 }
 
 void MainSettingsDialog::accept() {
-    // Exit saves nothing; it only refuses to end while a field holds no number. Closing the
-    // window or Escape ends it through reject() in any state.
+    // Exit saves nothing by itself; it refuses to end while a field holds no number, and asks
+    // before unsaved changes are dropped.
     if (!exchange_.fieldsToMembers(prompter(), this))
         return;
+    if (!settleUnsavedChanges())
+        return;
     QDialog::accept();
+}
+
+void MainSettingsDialog::reject() {
+    // Closing the window or Escape ends it whatever the fields hold, once the unsaved changes
+    // are settled.
+    if (!settleUnsavedChanges())
+        return;
+    QDialog::reject();
+}
+
+bool MainSettingsDialog::hasUnsavedChanges() const {
+    return !savedSettings_.isEmpty() && ui::shownValues(*this, {languageCombo_}) != savedSettings_;
+}
+
+void MainSettingsDialog::rememberShownSettingsAsSaved() {
+    savedSettings_ = ui::shownValues(*this, {languageCombo_});
+}
+
+bool MainSettingsDialog::settleUnsavedChanges() {
+    if (!hasUnsavedChanges())
+        return true;
+    switch (prompter().askSaveDiscardCancel(this, QString(),
+                                            app::ownText(languageName_, app::kUnsavedChanges))) {
+    case ui::SaveChoice::Save:
+        return saveSettings();
+    case ui::SaveChoice::Discard:
+        return true;
+    case ui::SaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 QString MainSettingsDialog::text(std::string_view key) const {
@@ -272,6 +321,15 @@ QString MainSettingsDialog::message(std::string_view key) const {
 }
 
 void MainSettingsDialog::onLanguageChanged() {
+    // The reload shows the files' values: what is not saved yet is settled first, in the
+    // language the player has been reading. Kept editing: the language stays as it was.
+    if (!settleUnsavedChanges()) {
+        if (languageName_.empty())
+            ui::selectIndex(languageCombo_, -1);
+        else
+            ui::selectByPrefix(languageCombo_, fromWindows1252(languageName_));
+        return;
+    }
     exchange_.fieldsToMembers(prompter(), this);
     languageName_ = platform::toWindows1252(languageCombo_->currentText());
     app::switchQtTranslations(languageName_);

@@ -10,6 +10,7 @@
 #include "app/TranslationCatalogue.h"
 #include "app/TuningApp.h"
 #include "discovery/Installation.h"
+#include "platform/DisplayModes.h"
 #include "platform/SpecialFolders.h"
 #include "presentation/MusicPlayback.h"
 #include "ui/FieldExchange.h"
@@ -32,7 +33,6 @@ class WriteBatch;
 } // namespace dk3::profile
 
 namespace dk3::platform {
-class DisplayModeSource;
 class KeyValueStore;
 class SingleInstance;
 } // namespace dk3::platform
@@ -50,6 +50,10 @@ class TooltipControl;
 namespace dk3::main_dialog {
 
 struct SettingRow;
+
+// How the game's Direct3D lists the screen's modes for this installation: Proton's rules for a
+// game in a Proton prefix, plain Wine's otherwise.
+platform::ModeRules modeRulesFor(const discovery::Installation& installation);
 
 // What the main dialog takes from its surroundings; tests pass fakes and scratch folders.
 struct MainDialogServices {
@@ -89,6 +93,8 @@ public:
 
     // Start-up sequence, then the modal loop when the sequence allows it.
     void runModal() override;
+    // 1 when the game folder named on the command line does not hold the game, else 0.
+    int exitCode() const override { return exitCode_; }
     StartupOutcome startUp();
 
     // What the child dialogs take from the main dialog.
@@ -102,8 +108,15 @@ public:
     bool isDuplicateInstance() const { return duplicateInstance_; }
 
     // Exit and Enter: takes the fields into the members and ends the dialog, unless a field holds
-    // no number. Nothing is saved.
+    // no number. Nothing is saved unless the player answers Save to the question about unsaved
+    // changes.
     void accept() override;
+    // Escape and the title bar's close button: ends the dialog without taking the fields, after
+    // the same question when something is not saved.
+    void reject() override;
+
+    // True when the settings the dialog shows differ from what it last loaded or saved.
+    bool hasUnsavedChanges() const;
 
     // A caption of the current language, and a message with its '|' turned into line breaks.
     QString text(std::string_view key) const;
@@ -115,8 +128,9 @@ public:
     void reloadTexts();
     // Reads every setting of the table afresh from the game's files into the controls.
     void loadSettings();
-    // Writes every setting of the table into the game's files and confirms.
-    void saveSettings();
+    // Writes every setting of the table into the game's files and confirms. True when every
+    // setting shown was written.
+    bool saveSettings();
     // Shows the aspect ratio of the selected resolution.
     void updateAspectRatio();
 
@@ -133,6 +147,9 @@ public:
 
     // Lets the player pick another installation of the game and shows its settings.
     void chooseAnotherInstallation();
+    // The game folder, where it was found and the game's documents folder, with the way to choose
+    // another installation, in the current language: the banner's tip.
+    QString installationDescription() const;
 
     // The child dialogs.
     void openCacheSettings();
@@ -161,10 +178,17 @@ private:
     void startBannerTimer();
     void releaseBanner();
     void deleteTemporaryFiles();
+    // Asks what becomes of unsaved changes, when there are any: true when the dialog may go on
+    // (saved, discarded, or nothing to ask about), false when the player keeps editing or the
+    // save did not write everything.
+    bool settleUnsavedChanges();
+    void rememberShownSettingsAsSaved();
+    void showInstallationTip();
 
     MainDialogServices services_;
 
     bool duplicateInstance_ = false;
+    int exitCode_ = 0;
     std::filesystem::path tempFolder_;
     std::filesystem::path bannerTexturePath_;
     presentation::BannerWidget* banner_ = nullptr;
@@ -186,11 +210,12 @@ private:
     std::int32_t storedWidth_ = 0;
     QString aspectRatioText_;
     ui::FieldExchange exchange_;
-    // The display-mode source offered nothing, so the resolution list shows the screen's own mode
-    // and takes in the stored resolution as well.
-    bool resolutionListIsFallback_ = false;
+    // The item the last load added to the resolution list for a stored mode the list lacks.
+    int storedModeItem_ = -1;
 
     QComboBox* languageCombo_ = nullptr;
+    // What the settings' controls showed after the last load or save; empty before the first.
+    QStringList savedSettings_;
 };
 
 } // namespace dk3::main_dialog

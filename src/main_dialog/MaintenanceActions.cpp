@@ -4,10 +4,12 @@
 #include "main_dialog/MaintenanceMessages.h"
 #include "maintenance/BackupFile.h"
 #include "maintenance/StartLogos.h"
+#include "platform/KeyValueStore.h"
 #include "platform/TextCodec.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Prompter.h"
 
+#include <QDate>
 #include <QPushButton>
 
 // The start-logo and backup buttons of the main dialog. They change the game's files at once,
@@ -16,10 +18,31 @@
 namespace dk3::main_dialog {
 namespace {
 
-ui::FileRequest backupChooser() {
+// Where the program remembers the folder of the last backup it wrote or read: its own section of
+// its configuration, apart from the game's key.
+constexpr std::string_view kToolKey = "Draskel3Tuning";
+constexpr std::string_view kBackupFolder = "BACKUP_FOLDER";
+
+// The choosers open in the folder last used for a backup while it exists, else in the
+// documents folder.
+ui::FileRequest backupChooser(const platform::KeyValueStore& store,
+                              const std::filesystem::path& documentsFolder) {
     ui::FileRequest request;
     request.filter = QStringLiteral("Draskel III Ini BackUp (*.dkb)");
+    const std::filesystem::path last = store.value(kToolKey, kBackupFolder);
+    std::error_code error;
+    if (!last.empty() && last.is_absolute() && std::filesystem::is_directory(last, error))
+        request.startFolder = platform::pathToQString(last);
+    else if (!documentsFolder.empty())
+        request.startFolder = platform::pathToQString(documentsFolder);
     return request;
+}
+
+void rememberBackupFolder(platform::KeyValueStore& store, const std::filesystem::path& backup) {
+    // Only a folder the store can hold whole; a cut one would lead nowhere.
+    const std::string folder = backup.parent_path().string();
+    if (!folder.empty() && folder.size() < 256)
+        (void)store.setValue(kToolKey, kBackupFolder, folder);
 }
 
 } // namespace
@@ -62,7 +85,10 @@ void MainSettingsDialog::restoreStartLogos() {
 }
 
 void MainSettingsDialog::createBackup() {
-    ui::FileRequest request = backupChooser();
+    ui::FileRequest request = backupChooser(*services_.store, services_.documentsFolder);
+    // A name that tells the backups apart: the day it was made.
+    request.initialName =
+        QStringLiteral("draskel3-settings-%1.dkb").arg(QDate::currentDate().toString(Qt::ISODate));
     request.confirmOverwrite = true;
     // The chooser adds ".dkb" to a name without an extension itself, so that its overwrite
     // question is asked for the file that is really written.
@@ -73,15 +99,19 @@ void MainSettingsDialog::createBackup() {
     const auto target = maintenance::backupTargetPath(platform::pathFromQString(*chosen));
     const auto result = maintenance::createBackup(paths_.engineIniPath, paths_.userOptionsPath,
                                                   paths_.shaderPath, target);
-    if (!result.ok())
+    if (!result.ok()) {
         prompter().showMessage(this, QString(), backupFailureText(languageName_, result),
                                ui::MessageIcon::Error);
+        return;
+    }
+    rememberBackupFolder(*services_.store, target);
 }
 
 void MainSettingsDialog::loadBackup() {
     if (!prompter().askYesNo(this, QString(), message("MESSAGE_LOADBACKUP")))
         return;
-    const auto chosen = prompter().chooseExistingFile(this, backupChooser());
+    const auto chosen = prompter().chooseExistingFile(
+        this, backupChooser(*services_.store, services_.documentsFolder));
     if (!chosen)
         return;
     const auto backup = platform::pathFromQString(*chosen);
@@ -103,6 +133,7 @@ void MainSettingsDialog::loadBackup() {
                                ui::MessageIcon::Error);
         return;
     }
+    rememberBackupFolder(*services_.store, backup);
     loadSettings();
 }
 

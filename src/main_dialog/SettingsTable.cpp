@@ -136,6 +136,7 @@ void MainSettingsDialog::loadSettings() {
     selectStoredResolution();
     exchange_.membersToFields();
     updateAspectRatio();
+    rememberShownSettingsAsSaved();
 }
 
 void MainSettingsDialog::loadRow(const SettingRow& row) {
@@ -202,12 +203,12 @@ void MainSettingsDialog::loadRow(const SettingRow& row) {
     }
 }
 
-void MainSettingsDialog::saveSettings() {
+bool MainSettingsDialog::saveSettings() {
     if (!app::confirmWriteWhileGameRuns(prompter(), this, languageName_))
-        return;
+        return false;
     // A field that holds no number has been reported by now; its member keeps the value it had,
-    // and the save goes on with that.
-    (void)exchange_.fieldsToMembers(prompter(), this);
+    // and the save goes on with that. What that field shows is then still unsaved.
+    const bool everyFieldTaken = exchange_.fieldsToMembers(prompter(), this);
 
     // Each file takes all of its keys in one write, so it holds either the whole save or its old
     // content; a read-only user options file does not cost the engine file its changes, and each
@@ -218,14 +219,17 @@ void MainSettingsDialog::saveSettings() {
     const auto failures = batch.commit();
 
     if (failures.empty()) {
+        if (everyFieldTaken)
+            rememberShownSettingsAsSaved();
         prompter().showMessage(this, QString(), message("MESSAGE_SETTINGSSAVED"));
-        return;
+        return everyFieldTaken;
     }
     QString text = app::ownText(languageName_, kSaveFailedHeading);
     for (const auto& [file, error] : failures)
         text += QStringLiteral("\n\n%1\n(%2)")
                     .arg(platform::pathToQString(file), app::describeError(languageName_, error));
     prompter().showMessage(this, QString(), text, ui::MessageIcon::Error);
+    return false;
 }
 
 void MainSettingsDialog::saveRow(const SettingRow& row, profile::WriteBatch& batch) {
@@ -238,10 +242,8 @@ void MainSettingsDialog::saveRow(const SettingRow& row, profile::WriteBatch& bat
 
     switch (row.form) {
     case F::Resolution: {
-        if (combo->currentIndex() < 0)
-            ui::selectIndex(combo, 0);
-        // Only an empty list leaves no text; writing empty texts would lose the stored resolution.
-        if (combo->currentText().isEmpty())
+        // No mode chosen and none stored: the game keeps its own choice, and no key is written.
+        if (combo->currentIndex() < 0 || combo->currentText().isEmpty())
             return;
         const ModeTextParts parts = splitModeText(shownBytes(combo));
         batch.add(file, row.section, kResolutionWidthKey, parts.width);

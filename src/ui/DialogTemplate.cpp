@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include "ui/DialogState.h"
 #include "ui/WindowTitle.h"
 
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QValidator>
 
@@ -230,13 +232,40 @@ QFont dialogFont(const char* family, int pointSize) {
     return font;
 }
 
+QFont fittingDialogFont(const QFont& font, QSize dialogUnits, QSize available) {
+    // Room for the window frame and title bar, which the available area does not count.
+    const QSize room = available - QSize(kFrameAllowance, kTitleAllowance);
+    const auto fits = [&](const QFont& candidate) {
+        const QSize size = mapDialogRect(dialogBaseUnits(candidate), 0, 0, dialogUnits.width(),
+                                         dialogUnits.height())
+                               .size();
+        return size.width() <= room.width() && size.height() <= room.height();
+    };
+    if (available.isEmpty() || fits(font))
+        return font;
+    QFont smaller = font;
+    for (qreal points = font.pointSizeF() - 0.25; points >= kSmallestPointSize; points -= 0.25) {
+        smaller.setPointSizeF(points);
+        if (fits(smaller))
+            return smaller;
+    }
+    smaller.setPointSizeF(kSmallestPointSize);
+    return smaller;
+}
+
 void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
-    const QFont font = dialogFont(layout.fontFamily, layout.pointSize);
+    // A screen too small for the dialog at its font (a small screen at a large scale) gets the
+    // whole dialog a little smaller: every control stays in view and in its place.
+    const QScreen* screen = dialog.screen();
+    const QFont font = fittingDialogFont(dialogFont(layout.fontFamily, layout.pointSize),
+                                         QSize(layout.width, layout.height),
+                                         screen ? screen->availableGeometry().size() : QSize());
     dialog.setFont(font);
     dialog.setWindowTitle(layout.title ? QString::fromUtf8(layout.title) : QString());
     keepTitleBlankWhenEmpty(&dialog);
     const DialogBaseUnits units = dialogBaseUnits(font);
     dialog.setFixedSize(mapDialogRect(units, 0, 0, layout.width, layout.height).size());
+    allowGrowingWhereTheWindowSystemInsists(dialog);
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;

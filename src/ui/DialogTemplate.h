@@ -75,8 +75,20 @@ QRect mapDialogRect(const DialogBaseUnits& units, int x, int y, int width, int h
 // not have; it is replaced by Arial (Liberation Sans through fontconfig), whose metrics are close.
 QFont dialogFont(const char* family, int pointSize);
 
+// Room left around a dialog for its window frame and title bar, in pixels, and the smallest
+// font a dialog is made smaller to.
+inline constexpr int kFrameAllowance = 8;
+inline constexpr int kTitleAllowance = 40;
+inline constexpr qreal kSmallestPointSize = 5.0;
+
+// The font at which a dialog of dialogUnits fits, with its frame, into an available area of that
+// size: font itself when it fits (or the area is unknown, empty), else the largest font a quarter
+// point at a time smaller that fits, but no smaller than kSmallestPointSize.
+QFont fittingDialogFont(const QFont& font, QSize dialogUnits, QSize available);
+
 // Sets the dialog's font, fixed size and title and creates every control of the layout as a child
-// at its place, in table order (which is also the tab order).
+// at its place, in table order (which is also the tab order). The font is the table's, made
+// smaller where the dialog would not fit the available area of its screen.
 //
 // Qt's controls need more height than the Windows ones they stand in for: a combo box gets the
 // closed height its font needs (the table's height is that of the dropped-down list, which sets

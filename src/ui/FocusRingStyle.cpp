@@ -67,9 +67,10 @@ private:
     QPalette saved_;
 };
 
-bool hasKeyboardFocus(const QStyleOption* option) {
-    return option && (option->state & QStyle::State_HasFocus) &&
-           (option->state & QStyle::State_KeyboardFocusChange);
+// Shown however the focus came to the control: the player sees at once where Enter, Space or
+// a typed letter goes, also after a click or at the start.
+bool hasFocus(const QStyleOption* option) {
+    return option && (option->state & QStyle::State_HasFocus);
 }
 
 // A second line inside the control's own outline, so that the focus reads at a glance.
@@ -90,7 +91,7 @@ FocusRingStyle::FocusRingStyle(QStyle* base, const QColor& focusColour)
 
 void FocusRingStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option,
                                    QPainter* painter, const QWidget* widget) const {
-    if (element == PE_FrameFocusRect && option && (option->state & State_KeyboardFocusChange)) {
+    if (element == PE_FrameFocusRect && option) {
         // Fusion's ring here is nearly transparent; a solid one reads at a glance.
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing, false);
@@ -119,7 +120,7 @@ void FocusRingStyle::drawControl(ControlElement element, const QStyleOption* opt
     }
     const FocusHighlight lent(option, focusColour_);
     QProxyStyle::drawControl(element, option, painter, widget);
-    if (element == CE_PushButton && hasKeyboardFocus(option))
+    if (element == CE_PushButton && hasFocus(option))
         drawInnerOutline(painter, option->rect, focusColour_);
 }
 
@@ -131,7 +132,7 @@ void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOpti
     }
     const FocusHighlight lent(option, focusColour_);
     QProxyStyle::drawComplexControl(control, option, painter, widget);
-    if (control == CC_ComboBox && hasKeyboardFocus(option))
+    if (control == CC_ComboBox && hasFocus(option))
         drawInnerOutline(painter, option->rect, focusColour_);
 }
 

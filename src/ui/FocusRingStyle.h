@@ -2,8 +2,8 @@
 
 // A plainly visible keyboard focus in a dialog's own colours. Fusion draws the focus of a control
 // as a thin line in the highlight colour, a grey-blue that vanishes on dark red. This style draws
-// the focused control's outline double and in the dialog's text colour instead (buttons and lists
-// once the keyboard moved the focus, edit fields always, as Fusion does) and, around check boxes
+// the focused control's outline double and in the dialog's text colour instead (buttons, lists and
+// edit fields, however the focus came there) and, around check boxes
 // and radio buttons, a solid ring where Fusion draws a faint one. Everything else, the colours of
 // selected items included, stays as Fusion draws it.
 

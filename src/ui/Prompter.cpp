@@ -79,6 +79,24 @@ bool QtPrompter::askYesNo(QWidget* parent, const QString& caption, const QString
     return box.exec() == QMessageBox::Yes;
 }
 
+SaveChoice QtPrompter::askSaveDiscardCancel(QWidget* parent, const QString& caption,
+                                            const QString& text) {
+    QMessageBox box(QMessageBox::Warning, caption, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    ownerOnScreen(parent));
+    keepTitleBlankWhenEmpty(&box);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 std::optional<QString> QtPrompter::chooseExistingFile(QWidget* parent, const FileRequest& request) {
     return runChooser(parent, request, QFileDialog::AcceptOpen);
 }

@@ -14,6 +14,9 @@ namespace dk3::ui {
 
 enum class MessageIcon { None, Information, Warning, Error };
 
+// The answer to the question what becomes of unsaved changes.
+enum class SaveChoice { Save, Discard, Cancel };
+
 struct FileRequest {
     QString title;
     QString filter;      // Qt filter text, e.g. "Draskel III Ini BackUp (*.dkb)"
@@ -42,6 +45,12 @@ public:
     // A question with Yes and No buttons; true on Yes.
     virtual bool askYesNo(QWidget* parent, const QString& caption, const QString& text) = 0;
 
+    // A question with Save, Discard and Cancel buttons (Qt's words, in the language of Qt's
+    // installed translation). Escape and the title bar's close answer Cancel, and so does Enter:
+    // a reflex key keeps everything as it is.
+    virtual SaveChoice askSaveDiscardCancel(QWidget* parent, const QString& caption,
+                                            const QString& text) = 0;
+
     // File choosers: the chosen file's full path, or nothing when the user cancels.
     virtual std::optional<QString> chooseExistingFile(QWidget* parent,
                                                       const FileRequest& request) = 0;
@@ -61,6 +70,8 @@ public:
     void showMessage(QWidget* parent, const QString& caption, const QString& text,
                      MessageIcon icon) override;
     bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    SaveChoice askSaveDiscardCancel(QWidget* parent, const QString& caption,
+                                    const QString& text) override;
     std::optional<QString> chooseExistingFile(QWidget* parent, const FileRequest& request) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const FileRequest& request) override;
     std::optional<int> chooseItem(QWidget* parent, const QString& caption, const QString& text,

@@ -178,7 +178,8 @@ TEST_F(OtherSettings, MissingViewRangesShowZeroAndRestoreShowsTheDefaultsWithout
     EXPECT_EQ(shown(*dialog, id::kDofStart), QStringLiteral("1000"));
     EXPECT_EQ(list(*dialog, id::kPlayerMemory)->currentIndex(), 0);
 
-    dialog->accept(); // Close takes the values and ends; only Save writes
+    prompter.answerDiscard(); // the restored values are unsaved
+    dialog->accept();         // Close takes the values and ends; only Save writes
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->values().lowObjects, -300);
     EXPECT_EQ(files(), before);
@@ -260,16 +261,18 @@ TEST_F(OtherSettings, EnterClosesWithoutSavingUnlessAFieldIsInvalid) {
     EXPECT_EQ(files(), before) << "nothing is written while a field is invalid";
 
     type(field(*dialog, id::kFpsAverage), QStringLiteral("25"));
+    prompter.answerDiscard();
     QTest::keyClick(field(*dialog, id::kFpsMin), Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->values().fpsAverage, 25u);
     EXPECT_EQ(files(), before);
 
-    // Escape ends it whatever the fields hold.
+    // Escape ends it whatever the fields hold, once the player discards them.
     dialog = open();
     dialog->show();
     type(field(*dialog, id::kFpsAverage), QString());
+    prompter.answerDiscard();
     QTest::keyClick(field(*dialog, id::kFpsMin), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);

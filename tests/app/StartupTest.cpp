@@ -235,9 +235,15 @@ TEST_F(StartupFixture, GameFolderOfTheCommandLineServesThisRunOnly) {
     EXPECT_EQ(storedInstallDir(), (dir / "Stored").string());
     EXPECT_TRUE(prompter.shown().empty());
 
-    EXPECT_EQ(locator().locate({.gameFolder = dir / "nowhere"}, installation),
+    // A folder without the game is named in the message, as it was given.
+    EXPECT_EQ(locator("english").locate({.gameFolder = dir / "nowhere"}, installation),
               LocateOutcome::Invalid);
-    EXPECT_EQ(prompter.shown().size(), 1u);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text,
+              QStringLiteral("Draskel 3 is not in the folder \"%1\": Ini/dk3e.ini is missing "
+                             "there or cannot be read.")
+                  .arg(platform::pathToQString(dir / "nowhere")));
+    EXPECT_EQ(storedInstallDir(), (dir / "Stored").string());
 }
 
 TEST_F(StartupFixture, LanguageDefaultsToGermanAndIsStored) {
@@ -258,6 +264,18 @@ TEST(CommandLine, OptionsOfOursAndQtsOwn) {
     // Qt's options and their values are QApplication's business.
     const CommandLine withQt = parseCommandLine({"-platform", "offscreen", "--style", "Fusion"});
     EXPECT_EQ(withQt.action, Action::Run);
+    EXPECT_TRUE(withQt.platformChosen);
+
+    // An X display is used unless the player chose a window system.
+    const CommandLine plain = parseCommandLine({});
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, ":0"), "xcb");
+    EXPECT_EQ(windowSystemToUse(plain, "", ":1"), "xcb");
+    EXPECT_EQ(windowSystemToUse(plain, "wayland", ":0"), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(withQt, nullptr, ":0"), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, nullptr), std::nullopt) << "Wayland alone";
+    EXPECT_EQ(windowSystemToUse(plain, nullptr, ""), std::nullopt);
+    EXPECT_EQ(windowSystemToUse(parseCommandLine({"--platform", "wayland"}), nullptr, ":0"),
+              std::nullopt);
     for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--bogus"},
                                                   {"stray"},
                                                   {"--game-dir"},

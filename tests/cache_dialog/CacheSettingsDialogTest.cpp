@@ -185,10 +185,13 @@ TEST_F(CacheDialog, RestoredDefaultsShowTheKnownFiguresAndWriteNothing) {
     EXPECT_EQ(text(*dialog, 1131), q("0"));
     EXPECT_EQ(readFile(engine), before);
 
+    // The restored figures are not saved: closing asks, and Discard writes nothing.
     QSignalSpy finished(dialog.get(), &QDialog::finished);
+    prompter.answerDiscard();
     click(*dialog, cache::id::kClose);
     ASSERT_EQ(finished.size(), 1);
     EXPECT_EQ(finished[0][0].toInt(), QDialog::Accepted);
+    EXPECT_EQ(prompter.saveQuestions(), 1);
     EXPECT_EQ(readFile(engine), before);
 }
 
@@ -329,6 +332,41 @@ TEST_F(CacheDialog, SaveWritesEachFieldAsTyped) {
     EXPECT_EQ(stored("Engine.Setup", "Cache.SizeSound"), "64000000");
 }
 
+TEST_F(CacheDialog, ClosingOverAnEditedBudgetAsksAndOnlySaveWrites) {
+    useDemoFile();
+    const auto file = readFile(engine);
+    auto dialog = open();
+    dialog->show();
+    // A percentage alone is no setting: closing asks nothing.
+    QTest::keyClicks(edit(*dialog, 1133), q("3"));
+    EXPECT_FALSE(dialog->hasUnsavedChanges());
+    typeAtStart(edit(*dialog, 1099), q("9"));
+    ASSERT_TRUE(dialog->hasUnsavedChanges());
+
+    // Keep editing: the dialog stays, with the edit.
+    prompter.answerKeepEditing();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible());
+    prompter.answerKeepEditing();
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible());
+    prompter.answerKeepEditing();
+    click(*dialog, cache::id::kClose);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(readFile(engine), file);
+    EXPECT_EQ(prompter.saveQuestions(), 3);
+    EXPECT_EQ(prompter.shown().back().text,
+              q("The changes have not been saved yet. Do you want to save them?"));
+
+    // Save writes the edit and ends the dialog.
+    prompter.answerSave();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_NE(readFile(engine), file);
+    EXPECT_EQ(prompter.unusedAnswers(), 0u);
+}
+
 TEST_F(CacheDialog, NoToTheRestoreQuestionAndClosingChangeNothing) {
     useDemoFile();
     const auto file = readFile(engine);
@@ -343,6 +381,7 @@ TEST_F(CacheDialog, NoToTheRestoreQuestionAndClosingChangeNothing) {
     // Escape ends without taking the fields (the percentage has no handler of its own) ...
     QTest::keyClicks(edit(*dialog, 1133), q("3"));
     QSignalSpy finished(dialog.get(), &QDialog::finished);
+    prompter.answerDiscard(); // the budget typed at the start
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     ASSERT_EQ(finished.size(), 1);
     EXPECT_EQ(finished[0][0].toInt(), QDialog::Rejected);
@@ -354,6 +393,7 @@ TEST_F(CacheDialog, NoToTheRestoreQuestionAndClosingChangeNothing) {
     edit(*closed, 1133)->clear();
     QTest::keyClicks(edit(*closed, 1133), q("3"));
     typeAtStart(edit(*closed, 1099), q("9"));
+    prompter.answerDiscard();
     click(*closed, cache::id::kClose);
     EXPECT_EQ(closed->result(), QDialog::Accepted);
     EXPECT_EQ(closed->budgets().percentageText(CacheColumn::Medium), "3");

@@ -1,12 +1,15 @@
 #include "MainDialogFixture.h"
+#include "MainSettingsTestSupport.h"
 #include "advanced_dialog/OtherSettingsDialog.h"
 #include "app/GameRunning.h"
 #include "cache_dialog/CacheSettingsDialog.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextCodec.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QPushButton>
+#include <QTest>
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -102,8 +105,17 @@ TEST_F(GameInstallation, AnotherInstallationChosenFromTheBannerMenuIsShownAndSto
 
     auto* banner = control<QFrame>(dialog, id::kBanner);
     EXPECT_EQ(banner->contextMenuPolicy(), Qt::CustomContextMenu);
+    // The banner's tip says which installation is edited.
+    EXPECT_EQ(tipOf(dialog, banner),
+              QStringLiteral("Game folder: %1\nFound through: chosen by hand\nThe game's documents "
+                             "folder: %2\n\nRight-click or Ctrl+O: choose another installation")
+                  .arg(platform::pathToQString(game), platform::pathToQString(documents)));
+    // The keyboard reaches the choice too.
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     prompter.answerChoice(0);
-    dialog.chooseAnotherInstallation();
+    QTest::keySequence(&dialog, QKeySequence(Qt::CTRL | Qt::Key_O));
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].kind, Kind::Choice);
     EXPECT_EQ(dialog.installation(), found);
@@ -111,6 +123,9 @@ TEST_F(GameInstallation, AnotherInstallationChosenFromTheBannerMenuIsShownAndSto
     EXPECT_EQ(dialog.paths().userOptionsPath, otherDocuments / "draskel3/UserOptions.ini");
     EXPECT_EQ(combo(dialog, id::kResolution)->currentText(), QStringLiteral("1280x1024@75Hz"));
     EXPECT_EQ(store.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir), other.string());
+    EXPECT_TRUE(tipOf(dialog, banner)
+                    .startsWith(QStringLiteral("Game folder: %1\nFound through: Wine\n")
+                                    .arg(platform::pathToQString(other))));
 
     // Cancelling the list keeps the installation as it is.
     prompter.answerCancel();

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dk3::test {
@@ -27,7 +28,9 @@ public:
     std::vector<platform::DisplayMode> list = {
         {640, 480, 60},   {800, 600, 60},   {1024, 768, 60},  {1024, 768, 75},  {1280, 720, 60},
         {1280, 1024, 60}, {1280, 1024, 75}, {1680, 1050, 60}, {1920, 1080, 60}, {320, 240, 60}};
+    std::optional<platform::DisplayMode> current;
     std::vector<platform::DisplayMode> modes() override { return list; }
+    std::optional<platform::DisplayMode> currentMode() override { return current; }
 };
 
 struct MainDialogFixture : ::testing::Test {

@@ -159,13 +159,20 @@ TEST_F(MainDialogTexts, SwitchingLanguagesBackAndForthGivesTheSameListsAndSelect
     EXPECT_EQ(snapshot(), german);
     EXPECT_EQ(itemsOf(combo(*dialog, id::kResolution)), modeItems) << "never refilled";
 
-    // What was changed and not saved is gone: the files decide what is shown.
+    // What was changed and not saved is gone once the player discards it: the files decide what
+    // is shown.
     combo(*dialog, id::kShadowQuality)->setCurrentIndex(3);
     edit(*dialog, id::kMaxRagdolls)->setText(QStringLiteral("55"));
+    prompter.answerDiscard();
     switchTo(2);
     EXPECT_EQ(combo(*dialog, id::kShadowQuality)->currentText(), QStringLiteral("medio"));
     EXPECT_EQ(edit(*dialog, id::kMaxRagdolls)->text(), QStringLiteral("20"));
-    EXPECT_TRUE(prompter.shown().empty());
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(
+        prompter.shown()[0].text,
+        QString::fromUtf8("Die Änderungen sind noch nicht gespeichert. Sollen sie gespeichert "
+                          "werden?"))
+        << "asked in the language being left";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "MainDialogFixture.h"
 #include "platform/TextCodec.h"
 
+#include <QDate>
 #include <QPushButton>
 
 #include <sys/stat.h>
@@ -58,6 +59,41 @@ TEST_F(MaintenanceActions, UnwritableLogoListIsReportedInThePlayersLanguageAndKe
     EXPECT_TRUE(text.contains(QStringLiteral("al posto del file c'è una cartella")))
         << text.toStdString();
     EXPECT_TRUE(fs::is_directory(logoList()));
+}
+
+TEST_F(MaintenanceActions, BackupChoosersOpenWhereTheLastBackupWentWithTheDayInTheName) {
+    auto dialog = startDialog("english");
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    // The first time: the documents folder, and a name holding the day.
+    prompter.answerCancel();
+    click(*dialog, id::kCreateBackup);
+    ASSERT_EQ(prompter.shown().back().kind, Kind::SaveFile);
+    EXPECT_EQ(prompter.shown().back().request.startFolder, platform::pathToQString(documents));
+    EXPECT_EQ(prompter.shown().back().initialName,
+              QStringLiteral("draskel3-settings-%1.dkb").arg(today));
+
+    // A backup written elsewhere makes that folder the next starting place, both ways.
+    fs::create_directories(dir / "backups");
+    prompter.answerFile(platform::pathToQString(dir / "backups/first.dkb"));
+    click(*dialog, id::kCreateBackup);
+    ASSERT_TRUE(fs::exists(dir / "backups/first.dkb"));
+    prompter.answerCancel();
+    click(*dialog, id::kCreateBackup);
+    EXPECT_EQ(prompter.shown().back().request.startFolder,
+              platform::pathToQString(dir / "backups"));
+    prompter.answerYes();
+    prompter.answerCancel();
+    click(*dialog, id::kLoadBackup);
+    ASSERT_EQ(prompter.shown().back().kind, Kind::OpenFile);
+    EXPECT_EQ(prompter.shown().back().request.startFolder,
+              platform::pathToQString(dir / "backups"));
+
+    // Once that folder is gone, the documents folder again.
+    fs::remove_all(dir / "backups");
+    prompter.answerCancel();
+    click(*dialog, id::kCreateBackup);
+    EXPECT_EQ(prompter.shown().back().request.startFolder, platform::pathToQString(documents));
+    EXPECT_EQ(prompter.unusedAnswers(), 0u);
 }
 
 TEST_F(MaintenanceActions, BackupRestoresAllThreeFilesByteForByte) {

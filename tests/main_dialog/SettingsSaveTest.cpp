@@ -110,12 +110,14 @@ TEST_F(SettingsSave, WritesWhatTheListsShowInTheGamesForms) {
         EXPECT_EQ(custom("VegetationQuality"), std::to_string(density));
     }
 
-    // Without a selected resolution the first listed one is saved, and then shown.
+    // Without a selected resolution none is written: no mode the player never saw, and no key
+    // at all where there was none.
+    writeFile(userOptions(), "[Options.Details]\r\nPerformance=low\r\n");
     resolution->setCurrentIndex(-1);
-    dialog->saveSettings();
-    EXPECT_EQ(resolution->currentIndex(), 0);
-    EXPECT_EQ(user("Options.Video", "Resolution.Width"), "640");
-    EXPECT_EQ(user("Options.Video", "Resolution.Height"), "480");
+    EXPECT_TRUE(dialog->saveSettings());
+    EXPECT_EQ(resolution->currentIndex(), -1);
+    EXPECT_EQ(readFile(userOptions())->find("Options.Video"), std::string::npos);
+    EXPECT_EQ(custom("VegetationQuality"), "-1") << "the rest is written as before";
 }
 
 TEST_F(SettingsSave, FieldThatHoldsNoNumberIsSavedWithItsPreviousValueAsAreTheFieldsAfterIt) {

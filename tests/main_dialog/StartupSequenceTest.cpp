@@ -1,6 +1,7 @@
 #include "MainDialogFixture.h"
 #include "platform/TextCodec.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 namespace dk3::test {
@@ -67,6 +68,29 @@ TEST_F(StartupSequence, FirstStartWithoutInstallationAsksAndEndsOnCancel) {
         prompter.shown()[0].text.contains(QStringLiteral("No Draskel 3 - Installation found!")));
     EXPECT_EQ(prompter.shown()[1].kind, ScriptedPrompter::Shown::Kind::OpenFile);
     EXPECT_EQ(store.value(KeyValueStore::kGameKey, KeyValueStore::kInstallDir), "");
+}
+
+TEST_F(StartupSequence, AGameFolderOnTheCommandLineWithoutTheGameEndsWithStatusOne) {
+    storeLanguage("italiano");
+    auto withFolder = services();
+    withFolder.locateRequest.gameFolder = dir / "typo";
+    MainSettingsDialog dialog(withFolder);
+    EXPECT_EQ(dialog.startUp(), Outcome::Quit);
+    EXPECT_EQ(dialog.exitCode(), 1);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(prompter.shown()[0].text.contains(platform::pathToQString(dir / "typo")))
+        << prompter.shown()[0].text.toStdString();
+    EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Draskel 3 non si trova")));
+
+    // Cancelling the first-start chooser is no error: status 0.
+    ASSERT_FALSE(store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir, ""));
+    prompter.clear();
+    prompter.answerCancel();
+    MainSettingsDialog cancelled(services());
+    EXPECT_EQ(cancelled.startUp(), Outcome::Quit);
+    EXPECT_EQ(cancelled.exitCode(), 0);
+    // The chooser's buttons were in the stored language already, as its texts were.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annulla"));
 }
 
 TEST_F(StartupSequence, SecondCopyIsTurnedAwayAndLeavesTheSharedFilesAlone) {

@@ -22,10 +22,11 @@ TEST_F(WindowBehaviour, TheRequestForANumberAndQtsWordsFollowTheLanguage) {
     QComboBox* languages = combo(*dialog, id::kLanguage);
     auto* exit = control<QPushButton>(*dialog, id::kExit);
     const auto askedFor = [&] {
+        const QString before = edit(*dialog, id::kMaxRagdolls)->text();
         edit(*dialog, id::kMaxRagdolls)->clear();
         prompter.clear();
         exit->click();
-        edit(*dialog, id::kMaxRagdolls)->setText(QStringLiteral("30"));
+        edit(*dialog, id::kMaxRagdolls)->setText(before);
         return prompter.messageTexts();
     };
     const auto qtYes = [] {
@@ -54,11 +55,14 @@ TEST_F(WindowBehaviour, ExitRefusesAFieldWithoutANumberWhileEscapeAndCloseEndAny
     exit->click();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(prompter.messageTexts(), QStringList{QStringLiteral("Please enter a number.")});
+    // The emptied field is an unsaved change: each way out asks about it first.
+    prompter.answerDiscard();
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 
     dialog->show();
+    prompter.answerDiscard();
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(prompter.messageTexts().size(), 1) << "neither asks for a number";
@@ -66,9 +70,11 @@ TEST_F(WindowBehaviour, ExitRefusesAFieldWithoutANumberWhileEscapeAndCloseEndAny
     // Enter in a field presses Exit, which ends the dialog once every field holds a number.
     dialog->show();
     ragdolls->setText(QStringLiteral("30"));
+    prompter.answerDiscard();
     QTest::keyClick(ragdolls, Qt::Key_Return);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(prompter.saveQuestions(), 3);
 
     EXPECT_EQ(readFile(userOptions()), userBefore);
     EXPECT_EQ(readFile(engineIni()), engineBefore);

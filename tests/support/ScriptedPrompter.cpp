@@ -34,6 +34,26 @@ bool ScriptedPrompter::askYesNo(QWidget*, const QString& caption, const QString&
     return answer && answer->yes;
 }
 
+int ScriptedPrompter::saveQuestions() const {
+    int count = 0;
+    for (const auto& s : shown_)
+        count += s.kind == Shown::Kind::SaveQuestion ? 1 : 0;
+    return count;
+}
+
+ui::SaveChoice ScriptedPrompter::askSaveDiscardCancel(QWidget*, const QString& caption,
+                                                      const QString& text) {
+    shown_.push_back(
+        {Shown::Kind::SaveQuestion, caption, text, ui::MessageIcon::None, {}, false, {}, {}});
+    const auto answer = next("save, discard or cancel question");
+    if (!answer || !answer->saveChoice) {
+        if (answer)
+            ADD_FAILURE() << "the save question was given another kind of answer";
+        return ui::SaveChoice::Cancel;
+    }
+    return *answer->saveChoice;
+}
+
 std::optional<QString> ScriptedPrompter::chooseExistingFile(QWidget*,
                                                             const ui::FileRequest& request) {
     shown_.push_back({Shown::Kind::OpenFile,

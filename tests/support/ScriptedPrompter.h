@@ -17,7 +17,7 @@ namespace dk3::test {
 class ScriptedPrompter final : public ui::Prompter {
 public:
     struct Shown {
-        enum class Kind { Message, Question, OpenFile, SaveFile, Choice } kind;
+        enum class Kind { Message, Question, OpenFile, SaveFile, Choice, SaveQuestion } kind;
         QString caption; // caption or chooser title
         QString text;    // message text or chooser filter
         ui::MessageIcon icon = ui::MessageIcon::None;
@@ -33,9 +33,21 @@ public:
     void answerFile(const QString& path) { answers_.push_back(Answer{true, path}); }
     void answerCancel() { answers_.push_back(Answer{false, std::nullopt}); }
     void answerChoice(int index) { answers_.push_back(Answer{true, std::nullopt, index}); }
+    // Answers to the question what becomes of unsaved changes.
+    void answerSave() {
+        answers_.push_back(Answer{true, std::nullopt, std::nullopt, ui::SaveChoice::Save});
+    }
+    void answerDiscard() {
+        answers_.push_back(Answer{false, std::nullopt, std::nullopt, ui::SaveChoice::Discard});
+    }
+    void answerKeepEditing() {
+        answers_.push_back(Answer{false, std::nullopt, std::nullopt, ui::SaveChoice::Cancel});
+    }
+    // How many times the unsaved-changes question was asked.
+    int saveQuestions() const;
 
     const std::vector<Shown>& shown() const { return shown_; }
-    QStringList messageTexts() const; // texts of messages and questions, in order
+    QStringList messageTexts() const; // texts of messages and Yes/No questions, in order
     std::size_t unusedAnswers() const { return answers_.size(); }
     void clear() {
         shown_.clear();
@@ -45,6 +57,8 @@ public:
     void showMessage(QWidget* parent, const QString& caption, const QString& text,
                      ui::MessageIcon icon) override;
     bool askYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    ui::SaveChoice askSaveDiscardCancel(QWidget* parent, const QString& caption,
+                                        const QString& text) override;
     std::optional<QString> chooseExistingFile(QWidget* parent,
                                               const ui::FileRequest& request) override;
     std::optional<QString> chooseSaveFile(QWidget* parent, const ui::FileRequest& request) override;
@@ -56,6 +70,7 @@ private:
         bool yes;
         std::optional<QString> file;
         std::optional<int> choice = std::nullopt;
+        std::optional<ui::SaveChoice> saveChoice = std::nullopt;
     };
     std::optional<Answer> next(const char* what);
 

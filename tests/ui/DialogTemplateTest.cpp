@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <cstdlib>
@@ -46,6 +47,47 @@ TEST(DialogUnits, ConvertWithWindowsRounding) {
     EXPECT_EQ(dialogBaseUnits(font).averageWidth, qRound(letters / 52.0));
     EXPECT_EQ(dialogBaseUnits(font).height, metrics.height());
     EXPECT_EQ(dialogFont("MS Sans Serif", 8).family(), QStringLiteral("Arial"));
+}
+
+TEST(DialogUnits, ADialogTooLargeForTheScreenGetsTheLargestFontThatFits) {
+    const QFont font = dialogFont("Arial", 8);
+    const QSize units(417, 407); // the main dialog
+    const auto pixels = [&](const QFont& f) {
+        return mapDialogRect(dialogBaseUnits(f), 0, 0, units.width(), units.height()).size();
+    };
+    const QSize nominal = pixels(font);
+    const QSize frame(kFrameAllowance, kTitleAllowance);
+
+    // Room enough, or no known screen: the font as it is.
+    EXPECT_EQ(fittingDialogFont(font, units, nominal + frame), font);
+    EXPECT_EQ(fittingDialogFont(font, units, QSize()), font);
+
+    // A screen a fifth too low: smaller, fitting, and no smaller than needed.
+    const QSize low(nominal.width() + 100, nominal.height() * 4 / 5);
+    const QFont fitted = fittingDialogFont(font, units, low);
+    EXPECT_LT(fitted.pointSizeF(), font.pointSizeF());
+    EXPECT_LE(pixels(fitted).height(), low.height() - kTitleAllowance);
+    EXPECT_LE(pixels(fitted).width(), low.width() - kFrameAllowance);
+    QFont larger = fitted;
+    larger.setPointSizeF(fitted.pointSizeF() + 0.25);
+    EXPECT_GT(pixels(larger).height(), low.height() - kTitleAllowance);
+
+    // A screen far too small: the smallest font, not an unreadable one.
+    EXPECT_EQ(fittingDialogFont(font, units, QSize(200, 150)).pointSizeF(), kSmallestPointSize);
+}
+
+TEST(DialogTemplate, ADialogOpensWithinTheAvailableAreaOfItsScreen) {
+    static constexpr ControlSpec kFarCorner[] = {
+        {1, ControlKind::PushButton, 360, 580, 50, 14, "far corner"}};
+    const DialogSpec huge{417, 600, "Arial", 8, "", kFarCorner};
+    QDialog dialog;
+    buildFromTemplate(dialog, huge);
+    const QRect available = dialog.screen()->availableGeometry();
+    EXPECT_LE(dialog.height(), available.height() - kTitleAllowance);
+    EXPECT_LT(dialog.font().pointSizeF(), 8.0);
+    const QWidget* button = controlById(dialog, 1);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(dialog.rect().contains(button->geometry())) << "every control stays inside";
 }
 
 TEST(DialogTemplate, PlacesEveryControlByIdAndKind) {
