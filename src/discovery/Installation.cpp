@@ -1,6 +1,7 @@
 #include "discovery/Installation.h"
 
 #include "discovery/LutrisConfig.h"
+#include "discovery/RecordsModule.h"
 #include "discovery/ValveKeyValues.h"
 #include "discovery/WineRegistry.h"
 #include "platform/CaseInsensitivePath.h"
@@ -325,6 +326,12 @@ std::vector<fs::path> heroicPrefixes(const Environment& environment) {
     return prefixes;
 }
 
+std::optional<LutrisGameConfig> readLutrisGameConfig(const fs::path& file) {
+    const RecordReaders* readers = recordReaders();
+    const auto text = readers ? readSmallFile(file, kMaxLutrisFileBytes) : std::nullopt;
+    return text ? readers->lutrisGameConfig(*text) : std::nullopt;
+}
+
 std::vector<fs::path> lutrisFiles(const Environment& environment) {
     std::vector<fs::path> files;
     for (const fs::path& folder :
@@ -376,8 +383,7 @@ private:
 
 void findLutrisGames(const Environment& environment, Finds& finds) {
     for (const fs::path& file : lutrisFiles(environment)) {
-        const auto text = readSmallFile(file, kMaxLutrisFileBytes);
-        const auto config = text ? parseLutrisGameConfig(*text) : std::nullopt;
+        const auto config = readLutrisGameConfig(file);
         if (!config)
             continue;
         const auto prefix = lutrisPath(config->prefix, environment.home);
@@ -599,8 +605,7 @@ std::vector<fs::path> likelyGameFolders(const Environment& environment) {
             add(prefix / "drive_c");
     }
     for (const fs::path& file : lutrisFiles(environment)) {
-        const auto text = readSmallFile(file, kMaxLutrisFileBytes);
-        const auto config = text ? parseLutrisGameConfig(*text) : std::nullopt;
+        const auto config = readLutrisGameConfig(file);
         const auto prefix = config ? lutrisPath(config->prefix, environment.home) : std::nullopt;
         if (prefix && isPrefix(*prefix))
             add(*prefix / "drive_c");

@@ -1,4 +1,5 @@
 #include "discovery/RunningGame.h"
+
 #include "support/TempDir.h"
 
 #include <algorithm>
