@@ -30,6 +30,9 @@ constexpr OwnText kChooseAgain{"Welche Installation von Draskel 3 soll eingestel
                                "Which installation of Draskel 3 do you want to set up?",
                                "Quale installazione di Draskel 3 vuoi configurare?"};
 constexpr OwnText kAnotherFolder{"Anderer Ordner …", "Another folder …", "Un'altra cartella …"};
+constexpr OwnText kSteamShortcut{"Steam, Nicht-Steam-Spiel (Proton)",
+                                 "Steam, non-Steam game (Proton)",
+                                 "Steam, gioco non Steam (Proton)"};
 constexpr OwnText kChosenByHand{"von Hand gewählt", "chosen by hand", "scelta a mano"};
 
 // The game's own code opens its engine file as a plain file; a folder or a pipe of that name
@@ -48,6 +51,8 @@ QString sourceText(std::string_view language, Source source) {
     switch (source) {
     case Source::Steam:
         return QStringLiteral("Steam (Proton)");
+    case Source::SteamShortcut:
+        return ownText(language, kSteamShortcut);
     case Source::Wine:
         return QStringLiteral("Wine");
     case Source::Lutris:

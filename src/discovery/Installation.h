@@ -19,13 +19,14 @@ namespace dk3::discovery {
 
 // Where an installation was found.
 enum class Source {
-    Steam,        // a Steam library; the prefix is Proton's compatdata/<appid>/pfx
-    Wine,         // $WINEPREFIX or ~/.wine, found through the game's key in system.reg
-    Lutris,       // a Lutris game configuration
-    Bottles,      // a Bottles bottle
-    Heroic,       // a Heroic prefix
-    ChosenByHand, // the player picked the game's executable, or named the folder on the command
-                  // line, or it was stored by an earlier start
+    Steam,         // a Steam library; the prefix is Proton's compatdata/<appid>/pfx
+    SteamShortcut, // a game added to Steam by hand, run with Proton: compatdata/<shortcut id>/pfx
+    Wine,          // $WINEPREFIX or ~/.wine, found through the game's or GOG's key in system.reg
+    Lutris,        // a Lutris game
+    Bottles,       // a Bottles bottle
+    Heroic,        // a Heroic game
+    ChosenByHand,  // the player picked the game's executable, or named the folder on the command
+                   // line, or it was stored by an earlier start
 };
 
 // The source as a short, untranslated word for logs and tests ("steam", "wine", ...).
@@ -36,7 +37,10 @@ struct Installation {
     std::optional<std::filesystem::path> prefix; // the Wine prefix (holds system.reg, drive_c)
     std::filesystem::path documentsFolder;       // the game's "My Documents"
     Source source = Source::ChosenByHand;
-    std::string appId; // Steam's app id when found in a Steam library, else empty
+    std::string appId; // Steam's app id or shortcut id when found through Steam, else empty
+    // The prefix is where Proton will make it at the game's first start: it does not exist yet,
+    // and nothing may be created in it before Proton has made it.
+    bool prefixNotMadeYet = false;
 
     friend bool operator==(const Installation&, const Installation&) = default;
 };

@@ -1,5 +1,7 @@
 #include "discovery/RecordsModule.h"
 
+#include "discovery/Folders.h"
+
 #include <dlfcn.h>
 #include <mutex>
 #include <system_error>
@@ -62,6 +64,24 @@ const RecordReaders* recordReaders() {
         module.readers = load(module.candidatesSet ? module.candidates : defaultCandidates());
     }
     return module.readers;
+}
+
+std::optional<LutrisGameConfig> readLutrisGameConfig(const fs::path& file) {
+    const auto text = readSmallFile(file, kMaxLutrisFileBytes);
+    const RecordReaders* readers = text ? recordReaders() : nullptr;
+    return readers ? readers->lutrisGameConfig(*text) : std::nullopt;
+}
+
+std::optional<std::vector<LutrisGameRecord>> readLutrisDatabase(const fs::path& file) {
+    const auto bytes = readSmallFile(file, kMaxLutrisDatabaseBytes);
+    const RecordReaders* readers = bytes ? recordReaders() : nullptr;
+    return readers ? readers->lutrisDatabase(*bytes) : std::nullopt;
+}
+
+std::optional<BottleConfig> readBottleConfig(const fs::path& file) {
+    const auto text = readSmallFile(file, kMaxBottleFileBytes);
+    const RecordReaders* readers = text ? recordReaders() : nullptr;
+    return readers ? readers->bottleConfig(*text) : std::nullopt;
 }
 
 void setRecordsModuleCandidates(std::vector<fs::path> candidates) {

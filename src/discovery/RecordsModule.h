@@ -33,6 +33,13 @@ struct RecordReaders {
 // candidate loads, which the callers take as "this file cannot be read".
 const RecordReaders* recordReaders();
 
+// A launcher's file read through the module: nothing when the file is missing, not a regular
+// file, larger than its kind's limit, or not readable as one. The module is loaded only once
+// such a file has been read.
+std::optional<LutrisGameConfig> readLutrisGameConfig(const std::filesystem::path& file);
+std::optional<std::vector<LutrisGameRecord>> readLutrisDatabase(const std::filesystem::path& file);
+std::optional<BottleConfig> readBottleConfig(const std::filesystem::path& file);
+
 // Where the module is looked for, first that loads wins: beside the program, then
 // ../<libdir>/draskel3-tuning/ from it. Tests and benchmarks name the built module instead; a
 // call after the first recordReaders() changes nothing.
