@@ -40,6 +40,18 @@ public:
                              const std::vector<std::filesystem::path>& libraries,
                              bool nested = true) const;
 
+    // A Lutris database at file with the games table of Lutris's schema and these games.
+    struct LutrisRow {
+        std::string name;
+        std::string runner;
+        std::string executable;
+        std::string directory;
+        int installed = 1;
+        std::string configpath;
+    };
+    void writeLutrisDatabase(const std::filesystem::path& file,
+                             const std::vector<LutrisRow>& games) const;
+
 private:
     TempDir dir_;
     discovery::Environment environment_;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <sqlite3.h>
 #include <string>
@@ -59,6 +60,26 @@ std::string textOf(sqlite3_stmt* statement, int column) {
     return value;
 }
 
+std::uint32_t bigEndian(std::string_view bytes, std::size_t offset, std::size_t width) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < width; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + i]);
+    return value;
+}
+
+// The header's page size, and its page count where the header vouches for it, fit the bytes: a
+// file cut short is refused here rather than read as pages of zeros.
+bool wholeFile(std::string_view bytes) {
+    std::uint32_t pageSize = bigEndian(bytes, 16, 2);
+    if (pageSize == 1)
+        pageSize = 65536;
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0 || bytes.size() % pageSize != 0)
+        return false;
+    const std::uint32_t pages = bigEndian(bytes, 28, 4);
+    const bool countIsValid = pages != 0 && bigEndian(bytes, 24, 4) == bigEndian(bytes, 92, 4);
+    return !countIsValid || bytes.size() / pageSize >= pages;
+}
+
 bool configure(sqlite3* db, int* ticks) {
     int unused = 0;
     const bool off =
@@ -81,7 +102,7 @@ bool configure(sqlite3* db, int* ticks) {
 
 std::optional<std::vector<LutrisGameRecord>> parseLutrisDatabase(std::string_view bytes) {
     if (bytes.size() < kMinDatabaseBytes || bytes.size() > kMaxLutrisDatabaseBytes ||
-        bytes.substr(0, kHeader.size()) != kHeader)
+        bytes.substr(0, kHeader.size()) != kHeader || !wholeFile(bytes))
         return std::nullopt;
     // SQLite reads the copy where it lies. A database in WAL mode (bytes 18 and 19 are 2) is
     // marked as a plain one in the copy: what Lutris has not yet moved from its WAL file into
