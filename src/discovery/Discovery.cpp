@@ -23,7 +23,7 @@ constexpr std::array kLaunchers = {
 fs::path documentsIn(const std::optional<fs::path>& prefix, const Environment& environment) {
     if (!prefix)
         return environment.documentsFolder;
-    return documentsInPrefix(*prefix);
+    return documentsInPrefix(*prefix, environment.home);
 }
 
 // The installations found, each game folder once by its real path.
@@ -83,9 +83,11 @@ Installation installationAt(const fs::path& gameFolder, const Environment& envir
         const fs::path steamapps = common.parent_path();
         if (equalsIgnoringAsciiCase(common.filename().string(), "common") &&
             equalsIgnoringAsciiCase(steamapps.filename().string(), "steamapps")) {
-            for (const SteamApp& app : libraryApps(steamapps.parent_path())) {
+            const fs::path library = steamapps.parent_path();
+            for (const SteamApp& app : libraryApps(library)) {
                 if (realPath(app.installFolder) == installation.gameFolder) {
-                    installation.prefix = steamapps / "compatdata" / app.appId / "pfx";
+                    installation.prefix =
+                        realPath(protonPrefix(steamLibraries(environment), library, app.appId));
                     installation.appId = app.appId;
                     installation.prefixNotMadeYet = !isPrefix(*installation.prefix);
                     break;

@@ -81,15 +81,25 @@ std::vector<Installation> discoverInstallations(const Environment& environment);
 Installation installationAt(const std::filesystem::path& gameFolder, const Environment& environment,
                             Source source = Source::ChosenByHand);
 
-// The game's "My Documents" inside a prefix: the Personal value of the prefix's user.reg (Shell
-// Folders, or User Shell Folders with %USERPROFILE% expanded) mapped through dosdevices; else
-// drive_c/users/<user>/Documents or "My Documents" (Proton's user is steamuser). A symbolic link
-// (to the XDG documents folder, as Wine makes them) is followed. Nothing when none exists.
-std::optional<std::filesystem::path> prefixDocumentsFolder(const std::filesystem::path& prefix);
+// The game's "My Documents" inside a prefix, as Wine gives it to the game: the Personal value of
+// User Shell Folders in the prefix's user.reg, expanded, mapped through dosdevices, even when that
+// folder does not exist (Wine hands out the path and makes the folder only when asked); else the
+// Personal value of Shell Folders when that folder exists; else drive_c/users/<user>/Documents or
+// "My Documents" when it exists (Proton's user is steamuser). A symbolic link (to the XDG
+// documents folder, as Wine makes them) is followed. A folder that is not plausible (see
+// documentsRefusal in WinePrefix.h: a system folder such as /etc or /tmp) is passed over with a
+// line on standard error. Nothing when no folder remains. home is the player's home folder.
+std::optional<std::filesystem::path> prefixDocumentsFolder(const std::filesystem::path& prefix,
+                                                           const std::filesystem::path& home = {});
 
 // A Windows path ("C:\\Program Files\\...") as a Linux path inside prefix, through the prefix's
 // dosdevices/<letter>: links, each component matched without regard to letter case as Wine does.
-// Nothing when the drive letter has no link.
+// Nothing when the drive letter has no link, and nothing for a path no real one could be (longer
+// than Windows' 32,767 characters, more than kMaxWindowsPathComponents components or a component
+// longer than 255 bytes): such a value of a registry file is damaged, and it is refused before
+// any work is spent on it.
+inline constexpr std::size_t kMaxWindowsPathChars = 32767;
+inline constexpr std::size_t kMaxWindowsPathComponents = 1024;
 std::optional<std::filesystem::path> windowsToLinuxPath(const std::filesystem::path& prefix,
                                                         std::string_view windowsPath);
 

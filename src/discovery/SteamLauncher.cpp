@@ -4,6 +4,7 @@
 #include "discovery/Launcher.h"
 #include "discovery/SteamLibraries.h"
 #include "discovery/ValveKeyValues.h"
+#include "discovery/WinePrefix.h"
 #include "platform/CaseInsensitivePath.h"
 
 #include <map>
@@ -48,12 +49,18 @@ std::optional<SteamApp> readManifest(const fs::path& manifest, const fs::path& c
 
 std::vector<fs::path> steamRoots(const Environment& environment) {
     const fs::path& home = environment.home;
+    const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam";
     const std::vector<fs::path> candidates = {
         home / ".steam/steam",
         home / ".steam/root",
         environment.dataHome / "Steam",
         home / ".local/share/Steam",
-        home / ".var/app/com.valvesoftware.Steam/.local/share/Steam",
+        home / ".steam/debian-installation", // Debian's and Ubuntu's packaged Steam
+        flatpak / ".local/share/Steam",
+        flatpak / "data/Steam",
+        flatpak / ".steam/steam",
+        home / "snap/steam/common/.local/share/Steam",
+        home / ".snap/data/steam/common/.local/share/Steam",
     };
     std::vector<fs::path> roots;
     std::set<fs::path> seen;
@@ -80,8 +87,19 @@ std::vector<fs::path> steamLibraries(const Environment& environment) {
         if (seen.insert(real).second)
             libraries.push_back(real);
     };
+    const fs::path flatpak = realPath(environment.home / ".var/app/com.valvesoftware.Steam");
     for (const fs::path& root : steamRoots(environment)) {
         add(root);
+        // The Flatpak Steam lists its own root by the path it has inside its sandbox.
+        const bool sandboxed = isWithin(root, flatpak);
+        const auto libraryPath = [&](const std::string& listed) {
+            const fs::path path(listed);
+            if (sandboxed && (path == environment.home / ".local/share/Steam" ||
+                              path == environment.home / ".steam/steam" ||
+                              path == environment.home / ".steam/root"))
+                return root;
+            return path;
+        };
         const fs::path list =
             platform::resolveCaseInsensitive(root, "steamapps/libraryfolders.vdf");
         const auto text = readSmallFile(list, kMaxSteamFileBytes);
@@ -93,9 +111,9 @@ std::vector<fs::path> steamLibraries(const Environment& environment) {
             if (!isAllDigits(entry.key))
                 continue; // "TimeNextStatsReport", "ContentStatsID" of the older layout
             if (!entry.isBlock)
-                add(fs::path(entry.value)); // older layout: "1" "/path"
+                add(libraryPath(entry.value)); // older layout: "1" "/path"
             else if (const auto path = entry.text("path"))
-                add(fs::path(std::string(*path)));
+                add(libraryPath(std::string(*path)));
         }
     }
     return libraries;
@@ -124,8 +142,41 @@ std::vector<SteamApp> libraryApps(const fs::path& library) {
 
 fs::path protonPrefix(const std::vector<fs::path>& libraries, const fs::path& preferred,
                       const std::string& appId) {
-    (void)libraries;
-    return steamappsOf(preferred) / "compatdata" / appId / "pfx";
+    // Proton writes pfx.lock at every start of the game; where several libraries hold a prefix
+    // of the app (a game moved between libraries), the one used last is the one in use. The
+    // game's own library is looked at first, so it wins a tie.
+    std::vector<fs::path> order = {preferred};
+    for (const fs::path& library : libraries) {
+        if (library != preferred)
+            order.push_back(library);
+    }
+    std::optional<fs::path> newest;
+    std::optional<fs::path> withoutLock;
+    fs::file_time_type newestTime;
+    for (const fs::path& library : order) {
+        const fs::path compat = steamappsOf(library) / "compatdata" / appId;
+        if (!isDirectory(compat / "pfx"))
+            continue;
+        std::error_code ec;
+        const auto time = fs::last_write_time(compat / "pfx.lock", ec);
+        if (!ec) {
+            if (!newest || time > newestTime) {
+                newest = compat / "pfx";
+                newestTime = time;
+            }
+        } else if (!withoutLock && isPrefix(compat / "pfx")) {
+            withoutLock = compat / "pfx";
+        }
+    }
+    if (newest)
+        return *newest;
+    if (withoutLock)
+        return *withoutLock;
+    // Not made yet. Steam on the Deck keeps the prefixes of games on a card in the internal
+    // library (the first root's); elsewhere Proton makes it in the game's own library.
+    const bool onCard = isWithin(preferred, "/run/media") || isWithin(preferred, "/media");
+    const fs::path& library = onCard && !libraries.empty() ? libraries.front() : preferred;
+    return steamappsOf(library) / "compatdata" / appId / "pfx";
 }
 
 LauncherReport findSteamGames(const Environment& environment) {
@@ -135,6 +186,8 @@ LauncherReport findSteamGames(const Environment& environment) {
         report.gameFolders.push_back(
             platform::resolveCaseInsensitive(steamappsOf(library), "common"));
         for (SteamApp& app : libraryApps(library)) {
+            if (!looksLikeGame(app.installFolder))
+                continue; // spares looking for the prefixes of every other app
             fs::path prefix = protonPrefix(libraries, library, app.appId);
             report.games.push_back(
                 {std::move(app.installFolder), std::move(prefix), Source::Steam, app.appId});

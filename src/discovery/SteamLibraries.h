@@ -5,9 +5,11 @@
 
 #include "discovery/Installation.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dk3::discovery {
@@ -35,5 +37,14 @@ std::vector<SteamApp> libraryApps(const std::filesystem::path& library);
 std::filesystem::path protonPrefix(const std::vector<std::filesystem::path>& libraries,
                                    const std::filesystem::path& preferred,
                                    const std::string& appId);
+
+// Non-Steam shortcuts (SteamShortcuts.cpp).
+struct BinaryKeyValue;
+// Every account's shortcuts.vdf below a root.
+std::vector<std::filesystem::path> shortcutFiles(const std::filesystem::path& root);
+// The id of a shortcut's Proton prefix: its appid field as an unsigned number, or, in older files
+// without one, crc32(Exe as stored + AppName) | 0x80000000. Nothing when neither can be had.
+std::optional<std::uint32_t> shortcutId(const BinaryKeyValue& shortcut);
+std::uint32_t crc32(std::string_view bytes);
 
 } // namespace dk3::discovery

@@ -35,8 +35,21 @@ std::vector<std::filesystem::path> registeredGameFolders(const std::filesystem::
 // The nearest folder at or above folder that is a Wine prefix.
 std::optional<std::filesystem::path> enclosingPrefix(const std::filesystem::path& folder);
 
-// The documents folder the game uses in prefix: prefixDocumentsFolder, else the one Wine or
-// Proton would make (drive_c/users/<user>/Documents).
-std::filesystem::path documentsInPrefix(const std::filesystem::path& prefix);
+// The documents folder the game uses in prefix: prefixDocumentsFolder, else the prefix's default
+// one (defaultDocumentsFolder).
+std::filesystem::path documentsInPrefix(const std::filesystem::path& prefix,
+                                        const std::filesystem::path& home);
+
+// The prefix's own documents folder: drive_c/users/<user>/Documents (or "My Documents"), as it
+// exists, else where Wine or Proton will make it.
+std::filesystem::path defaultDocumentsFolder(const std::filesystem::path& prefix);
+
+// Why folder cannot be the game's documents folder in prefix, or empty when it can. A folder is
+// taken when it lies inside the prefix or inside the player's home (Wine links Documents there,
+// through Z: or directly), or when the player owns it outside the system's folders (a card or a
+// second disk); never /, /etc, /tmp, /proc, /usr and the like, whatever their owner.
+std::string documentsRefusal(const std::filesystem::path& folder,
+                             const std::filesystem::path& prefix,
+                             const std::filesystem::path& home);
 
 } // namespace dk3::discovery
