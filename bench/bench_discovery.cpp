@@ -2,13 +2,17 @@
 // notices. The home measured here is a busy one: three Steam libraries holding 300 app manifests
 // (with a folder for each app), and ten Wine prefixes whose system.reg files have the size of a
 // prefix with a few programs installed (about 1 MB each). The game is in one library and in one
-// prefix. The scratch home is removed when the program ends.
+// prefix. Heroic and Lutris each hold records of 200 other games (Heroic's installed.json with a
+// settings file per game, Lutris's pga.db with a game file per game). The scratch home is removed
+// when the program ends.
 
 #include "bench_support.h"
 #include "discovery/Installation.h"
+#include "discovery/RecordsModule.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +25,11 @@ constexpr int kLibraries = 3;
 constexpr int kManifests = 300;
 constexpr int kPrefixes = 10;
 constexpr int kRegistryKeys = 6000; // about 1 MB of system.reg
+constexpr int kLauncherGames = 200;
+
+// The benchmark is not beside the records module, as the program is.
+const bool kRecordsModuleNamed =
+    (dk3::discovery::setRecordsModuleCandidates({DK3_RECORDS_MODULE}), true);
 
 void write(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
@@ -62,6 +71,50 @@ void makePrefix(const fs::path& prefix, const std::string& installDir) {
     fs::create_directories(prefix / "dosdevices");
     fs::create_directory_symlink("../drive_c", prefix / "dosdevices/c:");
     fs::create_directory_symlink("/", prefix / "dosdevices/z:");
+}
+
+// Heroic's and Lutris's records of kLauncherGames games, none of them this game.
+void addLauncherRecords(const discovery::Environment& environment, const fs::path& games) {
+    const fs::path heroic = environment.configHome / "heroic";
+    std::string installed = "{\"installed\": [";
+    for (int game = 0; game < kLauncherGames; ++game) {
+        const std::string id = std::to_string(1400000000 + game);
+        const fs::path folder = games / "Heroic" / ("Game " + id);
+        write(folder / "game.exe", "MZ");
+        installed += std::string(game == 0 ? "" : ",") +
+                     "\n  {\"platform\": \"windows\", \"executable\": \"\", \"install_path\": \"" +
+                     folder.string() + "\", \"install_size\": \"1 GiB\", \"is_dlc\": false, " +
+                     "\"version\": \"1.0\", \"appName\": \"" + id + "\", \"language\": \"en-US\"}";
+        write(heroic / "GamesConfig" / (id + ".json"),
+              "{\"" + id + "\": {\"winePrefix\": \"~/Games/Heroic/Prefixes/default/Game " + id +
+                  "\", \"wineVersion\": {\"bin\": \"/usr/bin/wine\", \"name\": \"Wine\", "
+                  "\"type\": \"wine\"}, \"autoInstallDxvk\": true, \"enableEsync\": true}, "
+                  "\"version\": \"v0\", \"explicit\": true}\n");
+    }
+    write(heroic / "gog_store/installed.json", installed + "\n]}\n");
+
+    const fs::path lutris = environment.dataHome / "lutris";
+    fs::create_directories(lutris / "games");
+    sqlite3* db = nullptr;
+    if (sqlite3_open((lutris / "pga.db").c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot make pga.db");
+    std::string sql = "CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, slug TEXT, "
+                      "runner TEXT, executable TEXT, directory TEXT, installed INTEGER, "
+                      "configpath TEXT);\nBEGIN;\n";
+    for (int game = 0; game < kLauncherGames; ++game) {
+        const std::string slug = "game-" + std::to_string(game);
+        const fs::path folder = games / "lutris" / slug;
+        write(folder / "game.exe", "MZ");
+        sql += "INSERT INTO games (name, slug, runner, directory, installed, configpath) VALUES "
+               "('Game', '" +
+               slug + "', 'wine', '" + folder.string() + "', 1, '" + slug + "-1');\n";
+        write(lutris / "games" / (slug + "-1.yml"),
+              "game:\n  exe: game.exe\n  prefix: " + folder.string() +
+                  "/prefix\nsystem: {}\nwine:\n  version: lutris-7.2\n");
+    }
+    if (sqlite3_exec(db, (sql + "COMMIT;").c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    sqlite3_close(db);
 }
 
 struct BusyHome {
@@ -113,6 +166,7 @@ struct BusyHome {
             if (withGame)
                 makeGame(prefix / "drive_c/Games/Draskel 3");
         }
+        addLauncherRecords(environment, environment.home / "Games");
     }
     ~BusyHome() {
         std::error_code ignored;

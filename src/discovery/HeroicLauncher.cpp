@@ -83,7 +83,9 @@ private:
             folder = exe->parent_path();
         else
             folder = heroicPath(game.installPath, environment_.home);
-        if (!folder)
+        // A game's settings are read only for the game itself: Heroic's lists name every
+        // installed game of an account.
+        if (!folder || !looksLikeGame(*folder))
             return;
         std::optional<fs::path> prefix = prefixOf(config, game, *folder);
         if (prefix && prefixes_.insert(realPath(*prefix)).second)

@@ -70,10 +70,13 @@ public:
         const bool prefixExists = prefix && isPrefix(*prefix);
         if (prefixExists)
             addPrefix(*prefix);
+        std::set<fs::path> tried;
         for (const fs::path& exe : lutrisExeCandidates(config, environment_.home, gameDirectory)) {
-            const fs::path folder =
-                platform::resolveCaseInsensitive("/", exe.relative_path()).parent_path();
-            if (!looksLikeGame(folder))
+            // The folder as written, else spelled as on disk.
+            fs::path folder = exe.parent_path();
+            if (!isDirectory(folder))
+                folder = platform::resolveCaseInsensitive("/", exe.relative_path()).parent_path();
+            if (!tried.insert(folder).second || !looksLikeGame(folder))
                 continue;
             std::optional<fs::path> gamePrefix = prefixExists ? prefix : prefixAroundExe(folder);
             if (gamePrefix && !prefixExists)
