@@ -7,6 +7,7 @@
 #include "discovery/WinePrefix.h"
 
 #include <array>
+#include <map>
 #include <set>
 
 namespace dk3::discovery {
@@ -26,32 +27,38 @@ fs::path documentsIn(const std::optional<fs::path>& prefix, const Environment& e
     return documentsInPrefix(*prefix, environment.home);
 }
 
-// The installations found, each game folder once by its real path.
+// The installations found, each pair of game folder and prefix once by their real paths.
 class Merge {
 public:
     explicit Merge(const Environment& environment) : environment_(environment) {}
 
     void add(const LauncherFind& find) {
-        Installation installation;
-        installation.gameFolder = realPath(find.gameFolder);
-        if (seen_.contains(installation.gameFolder) || !looksLikeGame(installation.gameFolder))
+        const fs::path folder = realPath(find.gameFolder);
+        std::optional<fs::path> prefix;
+        if (find.prefix)
+            prefix = realPath(*find.prefix);
+        else
+            prefix = enclosingPrefix(folder);
+        // The same folder run in two prefixes is two installations: the game keeps its options
+        // apart in each. The same folder and prefix found twice counts once.
+        if (!seen_.insert({folder, prefix.value_or(fs::path())}).second || !holdsGame(folder))
             return;
-        seen_.insert(installation.gameFolder);
-        if (find.prefix) {
-            installation.prefix = realPath(*find.prefix);
-            installation.prefixNotMadeYet = !isPrefix(*installation.prefix);
-        }
-        installation.documentsFolder = documentsIn(installation.prefix, environment_);
-        installation.source = find.source;
-        installation.appId = find.appId;
-        found_.push_back(std::move(installation));
+        found_.push_back(installationIn(folder, prefix, find.source, find.appId, environment_));
     }
 
     std::vector<Installation> take() { return std::move(found_); }
 
 private:
+    bool holdsGame(const fs::path& folder) {
+        const auto known = holdsGame_.find(folder);
+        if (known != holdsGame_.end())
+            return known->second;
+        return holdsGame_[folder] = looksLikeGame(folder);
+    }
+
     const Environment& environment_;
-    std::set<fs::path> seen_;
+    std::set<std::pair<fs::path, fs::path>> seen_;
+    std::map<fs::path, bool> holdsGame_;
     std::vector<Installation> found_;
 };
 
@@ -70,33 +77,66 @@ std::vector<Installation> discoverInstallations(const Environment& environment) 
     return merge.take();
 }
 
-Installation installationAt(const fs::path& gameFolder, const Environment& environment,
-                            Source source) {
+Installation installationIn(const fs::path& gameFolder, const std::optional<fs::path>& prefix,
+                            Source source, std::string appId, const Environment& environment) {
     Installation installation;
-    installation.source = source;
     installation.gameFolder = realPath(gameFolder);
-    installation.prefix = enclosingPrefix(installation.gameFolder);
-    if (!installation.prefix) {
-        // steamapps/common/<folder> of a Steam library: Proton's prefix of the app whose
-        // manifest names the folder.
-        const fs::path common = installation.gameFolder.parent_path();
-        const fs::path steamapps = common.parent_path();
-        if (equalsIgnoringAsciiCase(common.filename().string(), "common") &&
-            equalsIgnoringAsciiCase(steamapps.filename().string(), "steamapps")) {
-            const fs::path library = steamapps.parent_path();
-            for (const SteamApp& app : libraryApps(library)) {
-                if (realPath(app.installFolder) == installation.gameFolder) {
-                    installation.prefix =
-                        realPath(protonPrefix(steamLibraries(environment), library, app.appId));
-                    installation.appId = app.appId;
-                    installation.prefixNotMadeYet = !isPrefix(*installation.prefix);
-                    break;
-                }
-            }
-        }
+    if (prefix) {
+        installation.prefix = realPath(*prefix);
+        installation.prefixNotMadeYet = !isPrefix(*installation.prefix);
     }
     installation.documentsFolder = documentsIn(installation.prefix, environment);
+    installation.source = source;
+    installation.appId = std::move(appId);
     return installation;
+}
+
+Installation installationAt(const fs::path& gameFolder, const Environment& environment,
+                            Source source) {
+    const fs::path folder = realPath(gameFolder);
+    if (auto prefix = enclosingPrefix(folder))
+        return installationIn(folder, prefix, source, {}, environment);
+    // steamapps/common/<folder> of a Steam library: Proton's prefix of the app whose manifest
+    // names the folder.
+    const fs::path common = folder.parent_path();
+    const fs::path steamapps = common.parent_path();
+    if (equalsIgnoringAsciiCase(common.filename().string(), "common") &&
+        equalsIgnoringAsciiCase(steamapps.filename().string(), "steamapps")) {
+        const fs::path library = steamapps.parent_path();
+        for (const SteamApp& app : libraryApps(library)) {
+            if (realPath(app.installFolder) == folder)
+                return installationIn(folder,
+                                      protonPrefix(steamLibraries(environment), library, app.appId),
+                                      source, app.appId, environment);
+        }
+    }
+    // A folder outside any prefix: the launcher whose records name it knows its prefix.
+    for (const Launcher& launcher : launchers()) {
+        for (const LauncherFind& find : launcher.find(environment).games) {
+            if (find.prefix && realPath(find.gameFolder) == folder)
+                return installationIn(folder, find.prefix, source, find.appId, environment);
+        }
+    }
+    return installationIn(folder, std::nullopt, source, {}, environment);
+}
+
+std::vector<fs::path> knownPrefixes(const Environment& environment) {
+    std::vector<fs::path> prefixes;
+    std::set<fs::path> seen;
+    const auto add = [&](const fs::path& prefix) {
+        if (isPrefix(prefix) && seen.insert(realPath(prefix)).second)
+            prefixes.push_back(realPath(prefix));
+    };
+    for (const Launcher& launcher : launchers()) {
+        const LauncherReport report = launcher.find(environment);
+        for (const fs::path& prefix : report.prefixes)
+            add(prefix);
+        for (const LauncherFind& find : report.games) {
+            if (find.prefix)
+                add(*find.prefix);
+        }
+    }
+    return prefixes;
 }
 
 std::vector<fs::path> likelyGameFolders(const Environment& environment) {

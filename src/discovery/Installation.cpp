@@ -32,6 +32,15 @@ std::string_view sourceName(Source source) {
     return "chosen";
 }
 
+std::optional<Source> sourceFromName(std::string_view name) {
+    for (const Source source : {Source::Steam, Source::SteamShortcut, Source::Wine, Source::Lutris,
+                                Source::Bottles, Source::Heroic, Source::ChosenByHand}) {
+        if (sourceName(source) == name)
+            return source;
+    }
+    return std::nullopt;
+}
+
 Environment Environment::fromProcess() {
     // The XDG rules: a relative value is to be ignored.
     const auto absolute = [](const char* name) -> std::optional<fs::path> {

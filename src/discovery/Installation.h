@@ -29,8 +29,10 @@ enum class Source {
                    // line, or it was stored by an earlier start
 };
 
-// The source as a short, untranslated word for logs and tests ("steam", "wine", ...).
+// The source as a short, untranslated word for logs, tests and the program's store ("steam",
+// "wine", ...), and back; nothing for a word that names no source.
 std::string_view sourceName(Source source);
+std::optional<Source> sourceFromName(std::string_view name);
 
 struct Installation {
     std::filesystem::path gameFolder;            // holds Draskel3.exe and Ini/dk3e.ini
@@ -71,15 +73,25 @@ bool looksLikeGame(const std::filesystem::path& folder);
 // Only the places named above are read; there is no recursive scan of the home folder.
 std::vector<Installation> discoverInstallations(const Environment& environment);
 
-// The installation around a game folder the player chose, or one stored by an earlier start:
-// its prefix is the enclosing Wine prefix (the nearest parent holding system.reg and drive_c),
-// or, for a folder in a Steam library's steamapps/common, Proton's prefix of the app whose
-// manifest names that folder. Its documents folder follows from the prefix (see
-// prefixDocumentsFolder), or is environment.documentsFolder when there is no prefix. A prefix
-// without any documents folder yet gives the one the game would use there
-// (drive_c/users/<steamuser for Proton, else the user's name>/Documents), never the XDG folder.
+// The installation around a game folder the player chose: its prefix is the enclosing Wine
+// prefix (the nearest parent holding system.reg and drive_c); or, for a folder in a Steam
+// library's steamapps/common, Proton's prefix of the app whose manifest names that folder; or
+// the prefix of the first launcher record that names the folder (a non-Steam shortcut, Lutris,
+// Bottles, Heroic). Its documents folder follows from the prefix (see prefixDocumentsFolder), or
+// is environment.documentsFolder when there is no prefix. A prefix without any documents folder
+// yet gives the one the game would use there (drive_c/users/<steamuser for Proton, else the
+// user's name>/Documents), never the XDG folder.
 Installation installationAt(const std::filesystem::path& gameFolder, const Environment& environment,
                             Source source = Source::ChosenByHand);
+
+// The installation of a game folder whose prefix is known (stored by an earlier start): the
+// documents folder worked out again from the prefix, or the XDG folder without one.
+Installation installationIn(const std::filesystem::path& gameFolder,
+                            const std::optional<std::filesystem::path>& prefix, Source source,
+                            std::string appId, const Environment& environment);
+
+// Every Wine prefix the launchers know of and that exists, whether or not it holds the game.
+std::vector<std::filesystem::path> knownPrefixes(const Environment& environment);
 
 // The game's "My Documents" inside a prefix, as Wine gives it to the game: the Personal value of
 // User Shell Folders in the prefix's user.reg, expanded, mapped through dosdevices, even when that

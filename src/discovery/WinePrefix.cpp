@@ -145,35 +145,47 @@ std::optional<fs::path> enclosingPrefix(const fs::path& folder) {
     return std::nullopt;
 }
 
-std::string documentsRefusal(const fs::path& folder, const fs::path& prefix, const fs::path& home) {
-    // Judged where the folder really is: a link in the prefix counts as its target. A folder
-    // that does not exist yet is judged by the nearest folder above it that does.
-    fs::path existing = folder;
-    while (!existing.empty() && !existsAsEntry(existing) && existing != existing.root_path())
-        existing = existing.parent_path();
-    const fs::path real = realPath(folder);
-    const fs::path realExisting = realPath(existing);
-    if (isWithin(real, realPath(prefix)))
+namespace {
+
+std::string judgeDocuments(const fs::path& path, const fs::path& prefix, const fs::path& home) {
+    if (isWithin(path, realPath(prefix)))
         return {};
-    if (!home.empty() && home.has_relative_path() && isWithin(real, realPath(home)))
+    if (!home.empty() && home.has_relative_path() && isWithin(path, realPath(home)))
         return {};
-    if (real == real.root_path())
+    if (path == path.root_path())
         return "it is the root folder";
     static const char* const kSystemFolders[] = {
         "/bin",  "/boot", "/dev", "/etc",  "/lib", "/lib32", "/lib64", "/libx32", "/opt",
         "/proc", "/root", "/run", "/sbin", "/srv", "/sys",   "/tmp",   "/usr",    "/var"};
     const bool removable =
-        isWithin(real, "/run/media") || isWithin(real, "/media") || isWithin(real, "/mnt");
+        isWithin(path, "/run/media") || isWithin(path, "/media") || isWithin(path, "/mnt");
     for (const char* system : kSystemFolders) {
-        if (!removable && isWithin(real, system))
+        if (!removable && isWithin(path, system))
             return std::string("it lies in the system folder ") + system;
     }
+    // Judged by the nearest folder that exists: a folder not made yet belongs to whoever owns
+    // the one it would be made in.
+    fs::path existing = path;
+    while (!existsAsEntry(existing) && existing != existing.root_path())
+        existing = existing.parent_path();
     struct stat info {};
-    if (::stat(realExisting.c_str(), &info) != 0)
+    if (::stat(existing.c_str(), &info) != 0)
         return "it cannot be reached";
     if (info.st_uid != ::geteuid())
         return "it belongs to another user";
     return {};
+}
+
+} // namespace
+
+std::string documentsRefusal(const fs::path& folder, const fs::path& prefix, const fs::path& home) {
+    // Judged both as named and where its links lead: Z:\proc\self\cwd leads into the
+    // player's own folders through a system folder, and a Documents link in the prefix may lead
+    // anywhere.
+    if (std::string refusal = judgeDocuments(folder.lexically_normal(), prefix, home);
+        !refusal.empty())
+        return refusal;
+    return judgeDocuments(realPath(folder), prefix, home);
 }
 
 fs::path documentsInPrefix(const fs::path& prefix, const fs::path& home) {
@@ -206,11 +218,11 @@ std::optional<fs::path> prefixDocumentsFolder(const fs::path& prefix, const fs::
             prefix / "user.reg", {std::string(kShellFolders), std::string(kUserShellFolders)})) {
         if (auto personal = registry->text(kUserShellFolders, "Personal")) {
             if (const auto expanded = expandShellFolder(*personal, user))
-                named = windowsToLinuxPath(prefix, *expanded);
+                named = windowsPathInPrefix(prefix, *expanded);
         }
         if (!named) {
             if (const auto personal = registry->text(kShellFolders, "Personal")) {
-                const auto folder = windowsToLinuxPath(prefix, *personal);
+                const auto folder = windowsPathInPrefix(prefix, *personal);
                 if (folder && isDirectory(*folder))
                     named = folder;
             }
@@ -238,6 +250,13 @@ std::optional<fs::path> prefixDocumentsFolder(const fs::path& prefix, const fs::
 }
 
 std::optional<fs::path> windowsToLinuxPath(const fs::path& prefix, std::string_view windowsPath) {
+    auto path = windowsPathInPrefix(prefix, windowsPath);
+    if (!path)
+        return std::nullopt;
+    return realPath(*path);
+}
+
+std::optional<fs::path> windowsPathInPrefix(const fs::path& prefix, std::string_view windowsPath) {
     // Bounded before anything else: a registry file may hold a value of millions of components.
     if (windowsPath.size() > 4 * kMaxWindowsPathChars)
         return std::nullopt;
@@ -292,7 +311,7 @@ std::optional<fs::path> windowsToLinuxPath(const fs::path& prefix, std::string_v
     fs::path relative;
     for (const std::string& component : components)
         relative /= component;
-    return realPath(platform::resolveCaseInsensitive(drive, relative));
+    return platform::resolveCaseInsensitive(realPath(drive), relative);
 }
 
 } // namespace dk3::discovery

@@ -16,6 +16,10 @@ namespace dk3::discovery {
 
 inline constexpr std::string_view kProtonUser = "steamuser";
 
+// windowsToLinuxPath without resolving the links below the drive: the path as Wine walks it.
+std::optional<std::filesystem::path> windowsPathInPrefix(const std::filesystem::path& prefix,
+                                                         std::string_view windowsPath);
+
 // A folder holding system.reg and drive_c.
 bool isPrefix(const std::filesystem::path& folder);
 // A prefix made by Proton: its user is steamuser.
