@@ -272,6 +272,34 @@ BENCHMARK(BM_DiscoverInstallations)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);
 
+// A prefix whose user.reg names a documents folder of millions of components in a 60 MB file:
+// the value is passed over unread, so this costs about what reading the file costs.
+void BM_DocumentsFolderOfHugeUserReg(benchmark::State& state) {
+    const bool huge = state.range(0) != 0;
+    const fs::path prefix = bench::scratchFolder("dk3-bench-userreg") / "pfx";
+    makePrefix(prefix, "");
+    std::string value = "C:";
+    if (huge) {
+        value.reserve(60u << 20);
+        while (value.size() < (60u << 20))
+            value += "\\\\a";
+    } else {
+        value += "\\\\users\\\\player\\\\Documents";
+    }
+    write(prefix / "user.reg",
+          "WINE REGISTRY Version 2\n\n"
+          "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell "
+          "Folders] 1\n\"Personal\"=\"" +
+              value + "\"\n");
+    value.clear();
+    value.shrink_to_fit();
+    for (auto _ : state) {
+        const auto documents = discovery::prefixDocumentsFolder(prefix);
+        benchmark::DoNotOptimize(documents);
+    }
+}
+BENCHMARK(BM_DocumentsFolderOfHugeUserReg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // Each launcher's share of the whole.
 void BM_Launcher(benchmark::State& state) {
     const BusyHome& home = busyHome();
