@@ -1,9 +1,10 @@
 // libFuzzer target for the readers of Lutris's game files and Bottles' bottle.yml (yaml-cpp):
 // any bytes must be read or refused without a crash, an out-of-bounds read, runaway recursion or
 // an allocation out of proportion to the input.
-// fuzz-sources: src/discovery/records/LutrisConfigYaml.cpp
-// src/discovery/records/BottlesConfigYaml.cpp src/discovery/records/YamlLimits.cpp fuzz-pkg-config:
-// yaml-cpp
+// clang-format off
+// fuzz-sources: src/discovery/records/LutrisConfigYaml.cpp src/discovery/records/BottlesConfigYaml.cpp src/discovery/records/YamlLimits.cpp
+// fuzz-pkg-config: yaml-cpp
+// clang-format on
 
 #include "discovery/BottlesConfig.h"
 #include "discovery/LutrisConfig.h"
