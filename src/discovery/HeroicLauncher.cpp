@@ -143,6 +143,10 @@ LauncherReport findHeroicGames(const Environment& environment) {
           environment.home / ".var/app/com.heroicgameslauncher.hgl/config/heroic"})
         reader.read(config);
 
+    // Heroic installs games under ~/Games/Heroic by default: the file chooser may open there.
+    if (isDirectory(environment.home / "Games/Heroic"))
+        report.gameFolders.push_back(environment.home / "Games/Heroic");
+
     const auto take = [&](const fs::path& folder) {
         for (const fs::path& prefix : {folder, folder / "pfx"}) {
             if (!isPrefix(prefix))

@@ -3,6 +3,7 @@
 
 #include "FakeHome.h"
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <map>
@@ -117,6 +118,9 @@ TEST(HeroicDiscovery, EveryStoreWithEachGamesPrefixNativeAndFlatpak) {
         EXPECT_EQ(found[i].source, Source::Heroic);
         EXPECT_EQ(found[i].appId, expected[i].appId);
     }
+    // The file chooser may open where Heroic installs games.
+    const auto likely = likelyGameFolders(fake.environment());
+    EXPECT_NE(std::find(likely.begin(), likely.end(), real(games)), likely.end());
 }
 
 TEST(HeroicDiscovery, NoPrefixAnywhereAndDamagedFiles) {
