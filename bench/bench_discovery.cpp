@@ -1,18 +1,21 @@
 // Discovery runs at every start before the window shows, so it must stay far below what a player
 // notices. The home measured here is a busy one: three Steam libraries holding 300 app manifests
 // (with a folder for each app) and 150 Proton prefixes, a shortcuts.vdf of 200 non-Steam games,
-// 200 Lutris game configurations, and ten Wine prefixes whose system.reg files have the size of a
-// prefix with a few programs installed (about 1 MB each). The game is in one library (its prefix
-// in another), in one prefix and behind one shortcut. The scratch home is removed when the
-// program ends.
+// 200 Lutris games (pga.db and a game configuration each), Heroic's records of 200 GOG games (its
+// installed.json and a settings file per game), and ten Wine prefixes whose system.reg files have
+// the size of a prefix with a few programs installed (about 1 MB each). The game is in one library
+// (its prefix in another), in one prefix and behind one shortcut. The scratch home is removed when
+// the program ends.
 
 #include "bench_support.h"
 #include "discovery/Installation.h"
 #include "discovery/Launcher.h"
+#include "discovery/RecordsModule.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <fstream>
+#include <sqlite3.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,7 +30,12 @@ constexpr int kPrefixes = 10;
 constexpr int kProtonPrefixes = 150;
 constexpr int kShortcuts = 200;
 constexpr int kLutrisGames = 200;
+constexpr int kHeroicGames = 200;
 constexpr int kRegistryKeys = 6000; // about 1 MB of system.reg
+
+// The benchmark is not beside the records module, as the program is.
+const bool kRecordsModuleNamed =
+    (dk3::discovery::setRecordsModuleCandidates({DK3_RECORDS_MODULE}), true);
 
 void write(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
@@ -117,6 +125,44 @@ void makeProtonPrefix(const fs::path& compat) {
     fs::create_directories(compat / "pfx/drive_c/users/steamuser/Documents");
 }
 
+// Heroic's installed.json of kHeroicGames GOG games, none of them this game, with their settings.
+void addHeroicGames(const fs::path& heroic, const fs::path& games) {
+    std::string installed = "{\"installed\": [";
+    for (int game = 0; game < kHeroicGames; ++game) {
+        const std::string id = std::to_string(1400000000 + game);
+        const fs::path folder = games / ("Game " + id);
+        write(folder / "game.exe", "MZ");
+        installed += std::string(game == 0 ? "" : ",") +
+                     "\n  {\"platform\": \"windows\", \"executable\": \"\", \"install_path\": \"" +
+                     folder.string() + "\", \"install_size\": \"1 GiB\", \"is_dlc\": false, " +
+                     "\"version\": \"1.0\", \"appName\": \"" + id + "\", \"language\": \"en-US\"}";
+        write(heroic / "GamesConfig" / (id + ".json"),
+              "{\"" + id + "\": {\"winePrefix\": \"~/Games/Heroic/Prefixes/default/Game " + id +
+                  "\", \"wineVersion\": {\"bin\": \"/usr/bin/wine\", \"name\": \"Wine\", "
+                  "\"type\": \"wine\"}, \"autoInstallDxvk\": true, \"enableEsync\": true}, "
+                  "\"version\": \"v0\", \"explicit\": true}\n");
+    }
+    write(heroic / "gog_store/installed.json", installed + "\n]}\n");
+}
+
+// Lutris's pga.db naming the games whose configurations are game-<i>.yml.
+void writeLutrisDatabase(const fs::path& file, const fs::path& games) {
+    fs::create_directories(file.parent_path());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot make " + file.string());
+    std::string sql = "CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, slug TEXT, "
+                      "runner TEXT, executable TEXT, directory TEXT, installed INTEGER, "
+                      "configpath TEXT);\nBEGIN;\n";
+    for (int i = 0; i < kLutrisGames; ++i)
+        sql += "INSERT INTO games (name, slug, runner, directory, installed, configpath) VALUES "
+               "('Game', 'game', 'wine', '" +
+               (games / std::to_string(i)).string() + "', 1, 'game-" + std::to_string(i) + "');\n";
+    if (sqlite3_exec(db, (sql + "COMMIT;").c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    sqlite3_close(db);
+}
+
 struct BusyHome {
     BusyHome() : folder(bench::scratchFolder("dk3-bench-discovery")) {
         environment.home = folder / "home";
@@ -180,6 +226,8 @@ struct BusyHome {
                   "game:\n  exe: " + (game / "game.exe").string() + "\n  prefix: " +
                       (game / "prefix").string() + "\nsystem: {}\nwine:\n  version: lutris-7\n");
         }
+        writeLutrisDatabase(environment.dataHome / "lutris/pga.db", folder / "Lutris");
+        addHeroicGames(environment.configHome / "heroic", folder / "Heroic");
 
         for (int i = 0; i < kPrefixes; ++i) {
             const fs::path prefix =
@@ -223,6 +271,34 @@ BENCHMARK(BM_DiscoverInstallations)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);
+
+// A prefix whose user.reg names a documents folder of millions of components in a 60 MB file:
+// the value is passed over unread, so this costs about what reading the file costs.
+void BM_DocumentsFolderOfHugeUserReg(benchmark::State& state) {
+    const bool huge = state.range(0) != 0;
+    const fs::path prefix = bench::scratchFolder("dk3-bench-userreg") / "pfx";
+    makePrefix(prefix, "");
+    std::string value = "C:";
+    if (huge) {
+        value.reserve(60u << 20);
+        while (value.size() < (60u << 20))
+            value += "\\\\a";
+    } else {
+        value += "\\\\users\\\\player\\\\Documents";
+    }
+    write(prefix / "user.reg",
+          "WINE REGISTRY Version 2\n\n"
+          "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell "
+          "Folders] 1\n\"Personal\"=\"" +
+              value + "\"\n");
+    value.clear();
+    value.shrink_to_fit();
+    for (auto _ : state) {
+        const auto documents = discovery::prefixDocumentsFolder(prefix);
+        benchmark::DoNotOptimize(documents);
+    }
+}
+BENCHMARK(BM_DocumentsFolderOfHugeUserReg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Each launcher's share of the whole.
 void BM_Launcher(benchmark::State& state) {

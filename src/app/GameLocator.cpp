@@ -179,8 +179,14 @@ std::optional<Installation> GameLocator::storedInstallation() {
             ownStartupText(kStoredFolderGone).arg(platform::pathToQString(folder)));
         return std::nullopt;
     }
-    if (!ours) // stored by an older version or by hand: found again from the folder
-        return discovery::installationAt(folder, environment_);
+    if (!ours) {
+        // Stored by an older version or by hand: found again from the folder once, and then
+        // remembered whole, so that every later start uses the same prefix.
+        Installation installation = discovery::installationAt(folder, environment_);
+        if (!environment_.home.empty())
+            store(installation);
+        return installation;
+    }
     const Source source =
         discovery::sourceFromName(own(KeyValueStore::kSource)).value_or(Source::ChosenByHand);
     const std::string prefix = own(KeyValueStore::kPrefix);

@@ -21,6 +21,7 @@ namespace {
 constexpr std::string_view kGameKey64 =
     "Software\\Wow6432Node\\Brannholt Productions Software AG\\Draskel III";
 constexpr std::string_view kGameKey32 = "Software\\Brannholt Productions Software AG\\Draskel III";
+constexpr std::size_t kMaxUserRegBytes = 16u * 1024u * 1024u;
 constexpr std::string_view kGogGames64 = "Software\\Wow6432Node\\GOG.com\\Games";
 constexpr std::string_view kGogGames32 = "Software\\GOG.com\\Games";
 constexpr std::string_view kShellFolders =
@@ -100,9 +101,9 @@ std::string prefixUser(const fs::path& prefix) {
     return users.empty() ? account : users.front();
 }
 
-std::optional<WineRegistry> readRegistry(const fs::path& file,
-                                         const std::vector<std::string>& keys) {
-    const auto text = readSmallFile(file, platform::kMaxWholeFileBytes);
+std::optional<WineRegistry> readRegistry(const fs::path& file, const std::vector<std::string>& keys,
+                                         std::size_t maxBytes) {
+    const auto text = readSmallFile(file, maxBytes);
     if (!text)
         return std::nullopt;
     return WineRegistry::parse(*text, keys);
@@ -113,7 +114,8 @@ std::vector<fs::path> registeredGameFolders(const fs::path& prefix) {
     const auto registry =
         readRegistry(prefix / "system.reg",
                      {std::string(kGameKey64), std::string(kGameKey32),
-                      std::string(kGogGames64) + "\\*", std::string(kGogGames32) + "\\*"});
+                      std::string(kGogGames64) + "\\*", std::string(kGogGames32) + "\\*"},
+                     platform::kMaxWholeFileBytes);
     if (!registry)
         return folders;
     for (const std::string_view key : {kGameKey64, kGameKey32}) {
@@ -214,8 +216,20 @@ std::optional<fs::path> prefixDocumentsFolder(const fs::path& prefix, const fs::
     // or not the folder exists (it only makes it when asked to); Shell Folders is Wine's copy of
     // it for old programs, read here only when User Shell Folders names nothing.
     std::optional<fs::path> named;
-    if (const auto registry = readRegistry(
-            prefix / "user.reg", {std::string(kShellFolders), std::string(kUserShellFolders)})) {
+    // A user's registry holds settings, not programs: a few megabytes even in a busy prefix. A
+    // far larger one is not read at every start for one value; the default folder serves.
+    const fs::path userReg = prefix / "user.reg";
+    const auto registry = readRegistry(
+        userReg, {std::string(kShellFolders), std::string(kUserShellFolders)}, kMaxUserRegBytes);
+    if (!registry && isRegularFile(userReg)) {
+        std::error_code ec;
+        if (fs::file_size(userReg, ec) > kMaxUserRegBytes && !ec)
+            std::fprintf(stderr,
+                         "draskel3-tuning: %s is larger than any user registry of Wine; its "
+                         "documents folder is not read from it\n",
+                         userReg.c_str());
+    }
+    if (registry) {
         if (auto personal = registry->text(kUserShellFolders, "Personal")) {
             if (const auto expanded = expandShellFolder(*personal, user))
                 named = windowsPathInPrefix(prefix, *expanded);

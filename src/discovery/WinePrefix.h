@@ -6,6 +6,7 @@
 
 #include "discovery/WineRegistry.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,9 +29,10 @@ bool isProtonPrefix(const std::filesystem::path& prefix);
 // this account's name.
 std::string prefixUser(const std::filesystem::path& prefix);
 
-// A registry file of a prefix, with only the given keys kept.
+// A registry file of a prefix of at most maxBytes, with only the given keys kept.
 std::optional<WineRegistry> readRegistry(const std::filesystem::path& file,
-                                         const std::vector<std::string>& keys);
+                                         const std::vector<std::string>& keys,
+                                         std::size_t maxBytes);
 
 // Every folder the prefix's system.reg names as the game's installation folder (the game's own
 // key, both registry views).

@@ -164,5 +164,20 @@ TEST_F(Remembered, AFolderChosenByHandThatNoLauncherKnowsTellsWhichDocumentsFold
         platform::pathToQString(fake.environment().documentsFolder)));
 }
 
+TEST_F(Remembered, AFolderStoredByAnOlderVersionGetsItsPrefixOnceAndKeepsIt) {
+    const fs::path root = fake.home() / ".local/share/Steam";
+    const fs::path game = fake.makeGame(fake.home() / "Games/Draskel 3");
+    fake.writeShortcuts(root, "5", {{12, "D3", "\"" + (game / "Draskel3.exe").string() + "\""}});
+    const fs::path pfx = fake.makeProtonPrefix(root, "12");
+    ASSERT_FALSE(
+        store.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir, real(game).string()));
+    EXPECT_EQ(start().documentsFolder, real(pfx / "drive_c/users/steamuser/Documents"));
+    // The shortcut is gone from Steam since; the prefix stays the one remembered.
+    fs::remove_all(root / "userdata");
+    EXPECT_EQ(start().documentsFolder, real(pfx / "drive_c/users/steamuser/Documents"));
+    EXPECT_EQ(searches, 0);
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
 } // namespace
 } // namespace dk3::app

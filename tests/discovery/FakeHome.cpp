@@ -1,6 +1,8 @@
 #include "FakeHome.h"
 
 #include <chrono>
+#include <sqlite3.h>
+#include <stdexcept>
 
 namespace dk3::test {
 namespace fs = std::filesystem;
@@ -70,6 +72,50 @@ void FakeHome::writeLibraryFolders(const fs::path& root, const std::vector<fs::p
     text += "}\n";
     fs::create_directories(root / "steamapps");
     writeFile(root / "steamapps/libraryfolders.vdf", text);
+}
+
+void FakeHome::writeLutrisDatabase(const fs::path& file,
+                                   const std::vector<LutrisRow>& games) const {
+    fs::create_directories(file.parent_path());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot make " + file.string());
+    const auto run = [&](const char* sql) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    };
+    run("CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, sortname TEXT, slug TEXT, "
+        "installer_slug TEXT, parent_slug TEXT, platform TEXT, runner TEXT, executable TEXT, "
+        "directory TEXT, updated DATETIME, lastplayed INTEGER, installed INTEGER, "
+        "installed_at INTEGER, year INTEGER, configpath TEXT, has_custom_banner INTEGER, "
+        "has_custom_icon INTEGER, has_custom_coverart_big INTEGER, playtime REAL, "
+        "hidden INTEGER, service TEXT, service_id TEXT, discord_id TEXT)");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO games (name, slug, runner, executable, directory, installed, "
+                       "configpath, platform) VALUES (?, ?, ?, ?, ?, ?, ?, 'Windows')",
+                       -1, &insert, nullptr);
+    for (const LutrisRow& game : games) {
+        const auto text = [&](int column, const std::string& value) {
+            if (value.empty())
+                sqlite3_bind_null(insert, column);
+            else
+                sqlite3_bind_text(insert, column, value.c_str(), static_cast<int>(value.size()),
+                                  SQLITE_TRANSIENT);
+        };
+        text(1, game.name);
+        text(2, game.configpath);
+        text(3, game.runner);
+        text(4, game.executable);
+        text(5, game.directory);
+        sqlite3_bind_int(insert, 6, game.installed);
+        text(7, game.configpath);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
 }
 
 fs::path FakeHome::makeProtonPrefix(const fs::path& library, const std::string& appId,

@@ -42,6 +42,18 @@ public:
                              const std::vector<std::filesystem::path>& libraries,
                              bool nested = true) const;
 
+    // A Lutris database at file with the games table of Lutris's schema and these games.
+    struct LutrisRow {
+        std::string name;
+        std::string runner;
+        std::string executable;
+        std::string directory;
+        int installed = 1;
+        std::string configpath;
+    };
+    void writeLutrisDatabase(const std::filesystem::path& file,
+                             const std::vector<LutrisRow>& games) const;
+
     // Proton's prefix compatdata/<app>/pfx in library: a prefix of steamuser with its Documents
     // folder, and compatdata/<app>/pfx.lock written ageSeconds ago. Returns the pfx folder.
     std::filesystem::path makeProtonPrefix(const std::filesystem::path& library,
