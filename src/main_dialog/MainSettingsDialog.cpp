@@ -16,6 +16,7 @@
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -41,12 +42,18 @@ QString applicationName() {
 }
 
 // When the player starts the program again, the window of the copy that runs comes forward,
-// out of the task bar if it was minimized.
+// out of the task bar if it was minimized. A question or dialog open over it stays on top, and
+// during the start-up, before the window is shown, only such a question comes forward.
 void bringToFront(QWidget* window) {
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    if (window->isVisible()) {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->raise();
+        window->activateWindow();
+    }
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 } // namespace
