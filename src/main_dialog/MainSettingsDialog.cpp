@@ -137,9 +137,8 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         // The program runs all the same; it only cannot keep a second copy away.
         prompter().showMessage(this, QString(), lockProblem, ui::MessageIcon::Warning);
     }
-    if (singleInstance_->state() == platform::SingleInstance::State::Acquired)
-        connect(new platform::RaiseRequestListener(tempFolder_, this),
-                &platform::RaiseRequestListener::raiseRequested, this,
+    if (auto* listener = singleInstance_->listenForRaiseRequests())
+        connect(listener, &platform::RaiseRequestListener::raiseRequested, this,
                 [this] { bringToFront(this); });
 
     setUpBanner();
