@@ -65,9 +65,11 @@ int openProcFile(const fs::path& file) {
     return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
 }
 
-// Reads the command line until it holds two whole arguments (or ends). Empty when it cannot be
-// read: the process has ended, or it is no file.
-std::optional<std::string> readFirstArguments(const fs::path& file) {
+// Reads the command line as far as the check needs it: the first argument, and the second one
+// too when the process is Wine's loader (its program file, wineProgram, or its first argument
+// says so), however long they are. Empty when it cannot be read: the process has ended, or it is
+// no file.
+std::optional<std::string> readProgramArguments(const fs::path& file, bool wineProgram) {
     const int fd = openProcFile(file);
     if (fd < 0)
         return std::nullopt;
@@ -77,7 +79,7 @@ std::optional<std::string> readFirstArguments(const fs::path& file) {
         return std::nullopt;
     }
     std::string content;
-    std::ptrdiff_t ends = 0;
+    std::size_t firstEnd = std::string::npos;
     char chunk[16384];
     for (;;) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -85,9 +87,16 @@ std::optional<std::string> readFirstArguments(const fs::path& file) {
             continue;
         if (got <= 0)
             break;
+        const std::size_t start = content.size();
         content.append(chunk, static_cast<std::size_t>(got));
-        ends += std::count(chunk, chunk + got, '\0');
-        if (ends >= 2)
+        if (firstEnd == std::string::npos) {
+            firstEnd = content.find('\0', start);
+            if (firstEnd != std::string::npos && !wineProgram &&
+                !isWineLoader(std::string_view(content).substr(0, firstEnd)))
+                break; // the first argument decides alone
+        }
+        if (firstEnd != std::string::npos &&
+            content.find('\0', std::max(start, firstEnd + 1)) != std::string::npos)
             break;
         if (content.size() >= 2 * kMaxArgumentBytes) {
             // No argument is that long: what was cut off is not the game, whatever it ends in.
@@ -154,15 +163,14 @@ std::vector<int> runningGameProcesses(const fs::path& procRoot) {
         // A process may end between the listing and the reads; it is then simply not there.
         if (realUserId(it->path() / "status") != me)
             continue;
-        const auto commandLine = readFirstArguments(it->path() / "cmdline");
-        if (!commandLine)
-            continue;
         std::error_code linkError;
         std::string program = fs::read_symlink(it->path() / "exe", linkError).native();
         // The program file of a process whose file was replaced (Wine updated while it runs).
         if (program.ends_with(" (deleted)"))
             program.resize(program.size() - 10);
-        if (runsTheGame(*commandLine, program))
+        const auto commandLine =
+            readProgramArguments(it->path() / "cmdline", isWineLoader(program));
+        if (commandLine && runsTheGame(*commandLine, program))
             ids.push_back(std::stoi(name));
     }
     std::sort(ids.begin(), ids.end());

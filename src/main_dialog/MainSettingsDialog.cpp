@@ -17,6 +17,7 @@
 #include "ui/Prompter.h"
 #include "ui/TooltipControl.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -42,12 +43,18 @@ QString applicationName() {
 }
 
 // When the player starts the program again, the window of the copy that runs comes forward,
-// out of the task bar if it was minimized.
+// out of the task bar if it was minimized. A question or dialog open over it stays on top, and
+// during the start-up, before the window is shown, only such a question comes forward.
 void bringToFront(QWidget* window) {
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    if (window->isVisible()) {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->raise();
+        window->activateWindow();
+    }
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != window) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 } // namespace
@@ -133,9 +140,8 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         // The program runs all the same; it only cannot keep a second copy away.
         prompter().showMessage(this, QString(), lockProblem, ui::MessageIcon::Warning);
     }
-    if (singleInstance_->state() == platform::SingleInstance::State::Acquired)
-        connect(new platform::RaiseRequestListener(tempFolder_, this),
-                &platform::RaiseRequestListener::raiseRequested, this,
+    if (auto* listener = singleInstance_->listenForRaiseRequests())
+        connect(listener, &platform::RaiseRequestListener::raiseRequested, this,
                 [this] { bringToFront(this); });
 
     setUpBanner();

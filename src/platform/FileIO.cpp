@@ -634,6 +634,13 @@ public:
     }
     std::error_code error() const { return error_; }
     const fs::path& file() const { return file_; }
+    // Whether the lock failed for the folder's sake (we may not write it, or it is none),
+    // rather than for what stands in the lock's place.
+    bool folderProblem() const {
+        return error_ == std::errc::permission_denied ||
+               error_ == std::errc::read_only_file_system || error_ == std::errc::not_a_directory ||
+               error_ == std::errc::no_such_file_or_directory;
+    }
 
 private:
     // Removes what is not a lock file of ours from the lock's place; false when it cannot.
@@ -817,7 +824,7 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
     };
     JournalLock lock(journal, true);
     if (!lock.held())
-        return fail(lock.error(), journal);
+        return fail(lock.error(), lock.folderProblem() ? journal : lock.file());
     std::vector<fs::path> group;
     for (const auto& file : files)
         group.push_back(fs::absolute(file.first).lexically_normal());
@@ -916,9 +923,7 @@ FileGroupRecovery recoverFileGroup(const fs::path& journal, const std::vector<fs
         return result;
     }
     // A folder we may not write is the journal's problem; a lock file we cannot use, its own.
-    const bool folder = lock.error() == std::errc::permission_denied ||
-                        lock.error() == std::errc::read_only_file_system;
-    return unusable(folder ? journal : lock.file(), lock.error());
+    return unusable(lock.folderProblem() ? journal : lock.file(), lock.error());
 }
 
 std::size_t removeStaleTemporaries(const fs::path& target) {

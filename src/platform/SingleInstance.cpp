@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/RaiseRequests.h"
 #include "platform/TextCodec.h"
 
 #include <cerrno>
@@ -120,7 +121,14 @@ SingleInstance::SingleInstance(const std::filesystem::path& folder)
     }
 }
 
+RaiseRequestListener* SingleInstance::listenForRaiseRequests() {
+    if (state_ == State::Acquired && !listener_)
+        listener_ = std::make_unique<RaiseRequestListener>(lockFile_.parent_path());
+    return listener_.get();
+}
+
 SingleInstance::~SingleInstance() {
+    listener_.reset(); // its socket goes while the lock still says it is ours
     if (state_ != State::Acquired)
         return;
     // Letting go of the lock removes its file: under the guard, so that a copy starting at this

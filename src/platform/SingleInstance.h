@@ -18,6 +18,8 @@
 
 namespace dk3::platform {
 
+class RaiseRequestListener;
+
 class SingleInstance {
 public:
     enum class State {
@@ -40,9 +42,15 @@ public:
     // (a folder we cannot write) does not turn this copy away.
     bool anotherCopyRuns() const { return state_ == State::AnotherCopyRuns; }
 
+    // For the copy that holds the lock: listens beside it for a second start's request to show
+    // the window (see RaiseRequests.h). It lives no longer than the lock, so that a copy starting
+    // as this one quits never has its own socket taken away. Null without the lock.
+    RaiseRequestListener* listenForRaiseRequests();
+
 private:
     std::filesystem::path lockFile_;
     std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<RaiseRequestListener> listener_;
     State state_ = State::Unavailable;
     std::error_code error_;
 };

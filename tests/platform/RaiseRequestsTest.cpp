@@ -1,5 +1,6 @@
 #include "platform/RaiseRequests.h"
 
+#include "platform/SingleInstance.h"
 #include "platform/TextCodec.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace dk3::platform {
@@ -65,6 +67,20 @@ TEST(RaiseRequests, AStaleSocketOfAKilledCopyIsReplaced) {
     QSignalSpy raised(&next, &RaiseRequestListener::raiseRequested);
     EXPECT_TRUE(requestRaise(dir.path()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return raised.count() == 1; }, 2000));
+}
+
+TEST(RaiseRequests, OnlyTheCopyHoldingTheLockListensAndItsSocketGoesFirst) {
+    test::TempDir dir;
+    auto first = std::make_unique<SingleInstance>(dir.path());
+    ASSERT_NE(first->listenForRaiseRequests(), nullptr);
+    EXPECT_EQ(first->listenForRaiseRequests(), first->listenForRaiseRequests());
+    SingleInstance second(dir.path());
+    ASSERT_TRUE(second.anotherCopyRuns());
+    EXPECT_EQ(second.listenForRaiseRequests(), nullptr);
+    EXPECT_TRUE(requestRaise(dir.path()));
+    first.reset();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "VORLIX.raise")));
+    EXPECT_FALSE(requestRaise(dir.path(), 200));
 }
 
 } // namespace
