@@ -79,6 +79,12 @@ bool isReadableRegularFile(const fs::path& file) {
     return regular;
 }
 
+} // namespace
+
+bool holdsEngineFile(const fs::path& folder) {
+    return isReadableRegularFile(platform::resolveCaseInsensitive(folder, "Ini/dk3e.ini"));
+}
+
 QString sourceText(std::string_view language, Source source) {
     switch (source) {
     case Source::Steam:
@@ -97,12 +103,6 @@ QString sourceText(std::string_view language, Source source) {
         break;
     }
     return ownText(language, kChosenByHand);
-}
-
-} // namespace
-
-bool holdsEngineFile(const fs::path& folder) {
-    return isReadableRegularFile(platform::resolveCaseInsensitive(folder, "Ini/dk3e.ini"));
 }
 
 GameLocator::GameLocator(KeyValueStore& store, const TranslationCatalogue& catalogue,

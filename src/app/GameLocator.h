@@ -38,6 +38,10 @@ struct LocateRequest {
 // check that a folder the player chose holds the game.
 bool holdsEngineFile(const std::filesystem::path& folder);
 
+// Where an installation was found, as the player reads it: the launcher's name, or "chosen by
+// hand" in languageName.
+QString sourceText(std::string_view languageName, discovery::Source source);
+
 // Looks for the installations on the machine; discovery::discoverInstallations unless a test
 // gives its own.
 using DiscoverFunction =

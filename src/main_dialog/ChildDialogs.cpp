@@ -33,26 +33,6 @@ constexpr app::OwnText kInstallationTip{
     "Right-click or %4: choose another installation",
     "Cartella del gioco: %1\nTrovata tramite: %2\nCartella documenti del gioco: %3\n\n"
     "Clic destro o %4: scegli un'altra installazione"};
-constexpr app::OwnText kChosenByHand{"von Hand gewählt", "chosen by hand", "scelta a mano"};
-
-QString sourceText(const std::string& language, const discovery::Installation& installation) {
-    switch (installation.source) {
-    case discovery::Source::Steam:
-        return QStringLiteral("Steam (Proton)");
-    case discovery::Source::Wine:
-        return QStringLiteral("Wine");
-    case discovery::Source::Lutris:
-        return QStringLiteral("Lutris");
-    case discovery::Source::Bottles:
-        return QStringLiteral("Bottles");
-    case discovery::Source::Heroic:
-        return QStringLiteral("Heroic");
-    case discovery::Source::ChosenByHand:
-        break;
-    }
-    return app::ownText(language, kChosenByHand);
-}
-
 // The key that opens the choice of another installation, as the menu shows it too.
 QKeySequence chooseInstallationKey() {
     return QKeySequence(Qt::CTRL | Qt::Key_O);
@@ -135,7 +115,7 @@ QString MainSettingsDialog::installationDescription() const {
         return folder.empty() ? QStringLiteral("-") : platform::pathToQString(folder);
     };
     return app::ownText(languageName_, kInstallationTip)
-        .arg(shown(installation_.gameFolder), sourceText(languageName_, installation_),
+        .arg(shown(installation_.gameFolder), app::sourceText(languageName_, installation_.source),
              shown(installation_.documentsFolder),
              chooseInstallationKey().toString(QKeySequence::NativeText));
 }
