@@ -9,10 +9,10 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <filesystem>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace dk3::platform {
 
@@ -21,9 +21,10 @@ class RaiseRequestListener : public QObject {
 
 public:
     // Listens in folder; only the copy that holds the single-instance lock may do so, as it
-    // replaces whatever stands in the socket's place.
+    // replaces whatever stands in the socket's place. Not listening when the socket cannot be
+    // made there (a folder whose path is too long for a local socket among other things).
     explicit RaiseRequestListener(const std::filesystem::path& folder, QObject* parent = nullptr);
-    ~RaiseRequestListener() override;
+    ~RaiseRequestListener() override; // removes the socket
 
     bool listening() const;
     std::filesystem::path socketFile() const;
@@ -33,10 +34,15 @@ Q_SIGNALS:
 
 private:
     void accept();
-    void read(QLocalSocket* socket);
+    void answered(bool isRequest);
 
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
+    int waiting_ = 0; // connections accepted and not yet answered
     std::filesystem::path socketFile_;
+    // The socket file as made, so that only it is removed at the end.
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
 };
 
 // Asks the copy listening in folder to show its window. Waits at most timeoutMs for the
