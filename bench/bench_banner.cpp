@@ -146,6 +146,9 @@ public:
     std::optional<QString> chooseSaveFile(QWidget*, const dk3::ui::FileRequest&) override {
         return std::nullopt;
     }
+    dk3::ui::SaveChoice askSaveDiscardCancel(QWidget*, const QString&, const QString&) override {
+        return dk3::ui::SaveChoice::Discard;
+    }
 };
 
 // The whole program idle: the main dialog started on a scratch copy of the demo installation,

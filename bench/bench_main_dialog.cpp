@@ -40,6 +40,9 @@ public:
     std::optional<QString> chooseSaveFile(QWidget*, const ui::FileRequest&) override {
         return std::nullopt;
     }
+    ui::SaveChoice askSaveDiscardCancel(QWidget*, const QString&, const QString&) override {
+        return ui::SaveChoice::Discard;
+    }
     int messages = 0;
 };
 
