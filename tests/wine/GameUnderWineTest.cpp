@@ -181,21 +181,32 @@ struct GameUnderWine : ::testing::Test {
         return dialog;
     }
 
-    // The program's game folder and documents folder are the stand-in's, at the first start and
-    // at the next one.
-    void expectSameFoldersAsTheGame(const GameView& game) {
-        ASSERT_FALSE(game.installFolder.empty()) << game.raw;
-        ASSERT_FALSE(game.documentsFolder.empty()) << game.raw;
-        for (const char* which : {"first start", "second start"}) {
-            const auto dialog = start();
-            const app::GamePaths& paths = dialog->paths();
-            EXPECT_EQ(resolved(paths.engineIniPath.parent_path().parent_path()),
-                      resolved(game.installFolder))
+    // The game folder and documents folder of a start of the program.
+    std::pair<fs::path, fs::path> foldersOfAStart() {
+        const auto dialog = start();
+        const app::GamePaths& paths = dialog->paths();
+        return {paths.engineIniPath.parent_path().parent_path(),
+                paths.userOptionsPath.parent_path().parent_path()};
+    }
+
+    // The program's first start finds the game folder and the documents folder that Wine gives the
+    // game, and so does its next start. The first start comes before the game ever ran: Wine
+    // copies "User Shell Folders" into "Shell Folders" only when a program asks for a folder.
+    GameView expectSameFoldersAsTheGame() {
+        const auto [firstGame, firstDocuments] = foldersOfAStart();
+        const GameView game = runGame();
+        EXPECT_FALSE(game.installFolder.empty()) << game.raw;
+        EXPECT_FALSE(game.documentsFolder.empty()) << game.raw;
+        const auto [secondGame, secondDocuments] = foldersOfAStart();
+        for (const auto& [which, folders] :
+             {std::pair("first start", std::pair(firstGame, firstDocuments)),
+              std::pair("second start", std::pair(secondGame, secondDocuments))}) {
+            EXPECT_EQ(resolved(folders.first), resolved(game.installFolder))
                 << which << ": the game's INSTALL_DIR is " << game.install;
-            EXPECT_EQ(resolved(paths.userOptionsPath.parent_path().parent_path()),
-                      resolved(game.documentsFolder))
+            EXPECT_EQ(resolved(folders.second), resolved(game.documentsFolder))
                 << which << ": the game's documents folder is " << game.documents;
         }
+        return game;
     }
 };
 
@@ -375,8 +386,7 @@ TEST_F(GameUnderWine, WinesDocumentsLinkAndFilesThatExisted) {
     copyDemoDocuments(prefix.home() / "Documents");
     ASSERT_TRUE(fs::is_symlink(prefix.userFolder() / "Documents"));
     install("C:\\Games\\Draskel 3", prefix.prefix() / "drive_c/Games/Draskel 3");
-    const GameView before = runGame();
-    expectSameFoldersAsTheGame(before);
+    const GameView before = expectSameFoldersAsTheGame();
     EXPECT_EQ(resolved(before.documentsFolder), resolved(prefix.home() / "Documents"));
 
     const auto dialog = start();
@@ -393,8 +403,7 @@ TEST_F(GameUnderWine, RealDocumentsFolderAndFilesTheSavesCreate) {
     install("C:\\Program Files (x86)\\Draskel 3",
             prefix.prefix() / "drive_c/Program Files (x86)/Draskel 3");
     fs::remove(prefix.prefix() / "drive_c/Program Files (x86)/Draskel 3/Ini/debug.ini");
-    const GameView before = runGame();
-    expectSameFoldersAsTheGame(before);
+    const GameView before = expectSameFoldersAsTheGame();
     EXPECT_EQ(resolved(before.documentsFolder), resolved(prefix.userFolder() / "Documents"));
     EXPECT_EQ(before.values.at("user|Options.Video|Resolution.Width").text, "<missing>");
 
@@ -415,20 +424,23 @@ TEST_F(GameUnderWine, PersonalMovedInUserShellFoldersOnly) {
     wineRun({"wine", "reg", "add", kShellFolders, "/v", "Personal", "/t", "REG_EXPAND_SZ", "/d",
              "%USERPROFILE%\\Eigene Dateien", "/f"});
     install("C:\\Games\\Draskel 3", prefix.prefix() / "drive_c/Games/Draskel 3");
-    const GameView game = runGame();
+    const GameView game = expectSameFoldersAsTheGame();
     EXPECT_EQ(resolved(game.documentsFolder), resolved(prefix.userFolder() / "Eigene Dateien"));
-    expectSameFoldersAsTheGame(game);
 }
 
 TEST_F(GameUnderWine, GameOnDriveDOutsideThePrefix) {
+    // Documents is a folder of the prefix, so that the home's documents folder, where a game in
+    // no prefix keeps its options, is not the game's.
+    fs::remove(prefix.userFolder() / "Documents");
+    fs::create_directory(prefix.userFolder() / "Documents");
     const fs::path disk = prefix.root / "games-disk";
     fs::create_directories(disk);
     wine.handOver(disk);
     fs::create_directory_symlink(disk, drive('d'));
     install("D:\\Games\\Draskel 3", disk / "Games/Draskel 3");
-    const GameView game = runGame();
+    const GameView game = expectSameFoldersAsTheGame();
     EXPECT_EQ(resolved(game.installFolder), resolved(disk / "Games/Draskel 3"));
-    expectSameFoldersAsTheGame(game);
+    EXPECT_EQ(resolved(game.documentsFolder), resolved(prefix.userFolder() / "Documents"));
 }
 
 TEST_F(GameUnderWine, FolderNamesOutsideAscii) {
@@ -441,10 +453,9 @@ TEST_F(GameUnderWine, FolderNamesOutsideAscii) {
              "%USERPROFILE%\\" + documents, "/f"});
     install("C:\\Spiele\\Dr\xC3\xA4skel \xC3\x9C",
             prefix.prefix() / "drive_c/Spiele/Dr\xC3\xA4skel \xC3\x9C");
-    const GameView game = runGame();
+    const GameView game = expectSameFoldersAsTheGame();
     EXPECT_EQ(game.install, "C:\\Spiele\\Dr\xE4skel \xDC"); // what the game's A calls see
     EXPECT_EQ(resolved(game.documentsFolder), resolved(prefix.userFolder() / documents));
-    expectSameFoldersAsTheGame(game);
 
     const auto dialog = start();
     const auto shown = saveEverything(*dialog, prompter);
