@@ -224,9 +224,11 @@ app::GameLocator MainSettingsDialog::gameLocator() {
 
 void MainSettingsDialog::useInstallation(const discovery::Installation& installation) {
     installation_ = installation;
-    // The game's per-user folder; that it exists already is the usual case.
+    // The game's per-user folder; that it exists already is the usual case. Nothing is made in
+    // a prefix Proton has not made yet: Proton copies in only what is missing.
     const fs::path userFolder = app::GamePaths::userFolderIn(installation.documentsFolder);
-    ::mkdir(userFolder.c_str(), 0755);
+    if (!installation.prefixNotMadeYet)
+        ::mkdir(userFolder.c_str(), 0755);
     paths_.setInstallation(installation);
 }
 
