@@ -762,6 +762,10 @@ bool writeInto(std::string& content, std::string_view section, std::string_view 
         if (edit.begin == 0 &&
             encodingOf(std::string_view(content).substr(edit.keepBegin)) != Encoding::Bytes)
             edit.begin = edit.keepBegin;
+        // So does a key line put before the first line (the section ""): a blank goes before it.
+        if (edit.begin == 0 && edit.end == 0 && edit.head.empty() &&
+            encodingOf(edit.tail) != Encoding::Bytes)
+            edit.head = " ";
         std::string result;
         result.reserve(content.size() + edit.head.size() + edit.tail.size() + key.size());
         result.append(content, 0, edit.begin);
@@ -884,6 +888,8 @@ std::error_code writeTexts(const std::filesystem::path& file,
             content.emplace();
             if (!section.empty())
                 content->append("[").append(section).append("]\r\n");
+            else if (encodingOf(key) != Encoding::Bytes)
+                content->append(" "); // the file must not begin with a byte-order mark
             content->append(key).append("=").append(value).append("\r\n");
             changed = true;
             continue;

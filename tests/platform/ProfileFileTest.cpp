@@ -270,6 +270,7 @@ TEST_F(ProfileFile, AddsKeysSectionsAndFiles) {
     EXPECT_EQ(written("top=1\n\n[A]\n", "", "k", "2"), "top=1\nk=2\n\n[A]\n");
     EXPECT_EQ(written("[]\nk=1\n[A]\n", "", "k", "2"), "k=2\n[]\nk=1\n[A]\n");
     EXPECT_EQ(written("", "", "k", "2"), "k=2\r\n");
+    EXPECT_EQ(written("[A]\n", "", "\xef\xbb\xbfk", "2"), " \xef\xbb\xbfk=2\n[A]\n");
 
     // A new section is appended with no blank line before it; a missing final line end first.
     EXPECT_EQ(written("[A]\r\na=1\r\n\r\n", "B", "k", "v"), "[A]\r\na=1\r\n\r\n[B]\r\nk=v\r\n");
