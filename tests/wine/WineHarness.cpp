@@ -172,7 +172,10 @@ RunResult Wine::run(const Prefix& prefix, const std::vector<std::string>& comman
     const auto [program, arguments] = wrapped(command);
     RunResult result = runProcess(program, arguments, environment);
     // Wine writes registry changes some seconds later; the files are complete once the prefix's
-    // server has ended.
+    // server has ended. Asked to end (-k sends it SIGINT), the server saves the registry and
+    // ends at once instead of lingering for the next program; -w waits until it has.
+    const auto [stop, stopArguments] = wrapped({"wineserver", "-k"});
+    runProcess(stop, stopArguments, environment);
     const auto [server, serverArguments] = wrapped({"wineserver", "-w"});
     const RunResult waited = runProcess(server, serverArguments, environment);
     if (waited.exitCode != 0)
