@@ -21,7 +21,7 @@ QString q(const fs::path& path) {
 }
 
 RunResult runProcess(const QString& program, const QStringList& arguments,
-                     const QProcessEnvironment& environment, int timeoutMs = 180000) {
+                     const QProcessEnvironment& environment, int timeoutMs = 600000) {
     RunResult result;
     QProcess process;
     process.setProcessEnvironment(environment);
