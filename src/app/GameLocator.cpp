@@ -146,6 +146,7 @@ void GameLocator::store(const Installation& installation) {
         installation.prefix ? installation.prefix->string() : std::string());
     own(KeyValueStore::kSource, std::string(discovery::sourceName(installation.source)));
     own(KeyValueStore::kAppId, installation.appId);
+    own(KeyValueStore::kPrefixMade, installation.prefixNotMadeYet ? "0" : "1");
     (void)store_.setValue(KeyValueStore::kGameKey, KeyValueStore::kInstallDir,
                           installation.gameFolder.string());
 }
@@ -174,8 +175,14 @@ std::optional<Installation> GameLocator::storedInstallation() {
             ownStartupText(kStoredFolderGone).arg(platform::pathToQString(folder)));
         return std::nullopt;
     }
-    if (!ours) // stored by an older version or by hand: found again from the folder
-        return discovery::installationAt(folder, environment_);
+    if (!ours) {
+        // Stored by an older version or by hand: found again from the folder once, and then
+        // remembered whole, so that every later start uses the same prefix.
+        Installation installation = discovery::installationAt(folder, environment_);
+        if (!environment_.home.empty())
+            store(installation);
+        return installation;
+    }
     const Source source =
         discovery::sourceFromName(own(KeyValueStore::kSource)).value_or(Source::ChosenByHand);
     const std::string prefix = own(KeyValueStore::kPrefix);
@@ -188,7 +195,7 @@ std::optional<Installation> GameLocator::storedInstallation() {
         return installation;
     // A prefix Proton had not made yet may have been made since, in another library: the
     // launcher's records say where.
-    if (source == Source::Steam || source == Source::SteamShortcut) {
+    if (own(KeyValueStore::kPrefixMade) == "0") {
         for (Installation& found : discover()) {
             if (found.gameFolder == installation.gameFolder && found.source == source &&
                 found.appId == installation.appId)

@@ -110,8 +110,10 @@ Installation installationAt(const fs::path& gameFolder, const Environment& envir
                                       source, app.appId, environment);
         }
     }
-    // A folder outside any prefix: the launcher whose records name it knows its prefix.
-    for (const Launcher& launcher : launchers()) {
+    // A folder outside any prefix: the launcher whose records name it knows its prefix. A home
+    // that is not known is searched nowhere, never in the working folder.
+    for (const Launcher& launcher :
+         environment.home.empty() ? std::span<const Launcher>() : launchers()) {
         for (const LauncherFind& find : launcher.find(environment).games) {
             if (find.prefix && realPath(find.gameFolder) == folder)
                 return installationIn(folder, find.prefix, source, find.appId, environment);
@@ -146,7 +148,8 @@ std::vector<fs::path> likelyGameFolders(const Environment& environment) {
         if (isDirectory(folder) && seen.insert(realPath(folder)).second)
             folders.push_back(realPath(folder));
     };
-    for (const Launcher& launcher : launchers()) {
+    for (const Launcher& launcher :
+         environment.home.empty() ? std::span<const Launcher>() : launchers()) {
         const LauncherReport report = launcher.find(environment);
         for (const fs::path& folder : report.gameFolders)
             add(folder);

@@ -21,6 +21,7 @@ namespace {
 constexpr std::string_view kGameKey64 =
     "Software\\Wow6432Node\\Brannholt Productions Software AG\\Draskel III";
 constexpr std::string_view kGameKey32 = "Software\\Brannholt Productions Software AG\\Draskel III";
+constexpr std::size_t kMaxUserRegBytes = 16u * 1024u * 1024u;
 constexpr std::string_view kGogGames64 = "Software\\Wow6432Node\\GOG.com\\Games";
 constexpr std::string_view kGogGames32 = "Software\\GOG.com\\Games";
 constexpr std::string_view kShellFolders =
@@ -100,9 +101,9 @@ std::string prefixUser(const fs::path& prefix) {
     return users.empty() ? account : users.front();
 }
 
-std::optional<WineRegistry> readRegistry(const fs::path& file,
-                                         const std::vector<std::string>& keys) {
-    const auto text = readSmallFile(file, platform::kMaxWholeFileBytes);
+std::optional<WineRegistry> readRegistry(const fs::path& file, const std::vector<std::string>& keys,
+                                         std::size_t maxBytes) {
+    const auto text = readSmallFile(file, maxBytes);
     if (!text)
         return std::nullopt;
     return WineRegistry::parse(*text, keys);
@@ -113,7 +114,8 @@ std::vector<fs::path> registeredGameFolders(const fs::path& prefix) {
     const auto registry =
         readRegistry(prefix / "system.reg",
                      {std::string(kGameKey64), std::string(kGameKey32),
-                      std::string(kGogGames64) + "\\*", std::string(kGogGames32) + "\\*"});
+                      std::string(kGogGames64) + "\\*", std::string(kGogGames32) + "\\*"},
+                     platform::kMaxWholeFileBytes);
     if (!registry)
         return folders;
     for (const std::string_view key : {kGameKey64, kGameKey32}) {
@@ -145,35 +147,47 @@ std::optional<fs::path> enclosingPrefix(const fs::path& folder) {
     return std::nullopt;
 }
 
-std::string documentsRefusal(const fs::path& folder, const fs::path& prefix, const fs::path& home) {
-    // Judged where the folder really is: a link in the prefix counts as its target. A folder
-    // that does not exist yet is judged by the nearest folder above it that does.
-    fs::path existing = folder;
-    while (!existing.empty() && !existsAsEntry(existing) && existing != existing.root_path())
-        existing = existing.parent_path();
-    const fs::path real = realPath(folder);
-    const fs::path realExisting = realPath(existing);
-    if (isWithin(real, realPath(prefix)))
+namespace {
+
+std::string judgeDocuments(const fs::path& path, const fs::path& prefix, const fs::path& home) {
+    if (isWithin(path, realPath(prefix)))
         return {};
-    if (!home.empty() && home.has_relative_path() && isWithin(real, realPath(home)))
+    if (!home.empty() && home.has_relative_path() && isWithin(path, realPath(home)))
         return {};
-    if (real == real.root_path())
+    if (path == path.root_path())
         return "it is the root folder";
     static const char* const kSystemFolders[] = {
         "/bin",  "/boot", "/dev", "/etc",  "/lib", "/lib32", "/lib64", "/libx32", "/opt",
         "/proc", "/root", "/run", "/sbin", "/srv", "/sys",   "/tmp",   "/usr",    "/var"};
     const bool removable =
-        isWithin(real, "/run/media") || isWithin(real, "/media") || isWithin(real, "/mnt");
+        isWithin(path, "/run/media") || isWithin(path, "/media") || isWithin(path, "/mnt");
     for (const char* system : kSystemFolders) {
-        if (!removable && isWithin(real, system))
+        if (!removable && isWithin(path, system))
             return std::string("it lies in the system folder ") + system;
     }
+    // Judged by the nearest folder that exists: a folder not made yet belongs to whoever owns
+    // the one it would be made in.
+    fs::path existing = path;
+    while (!existsAsEntry(existing) && existing != existing.root_path())
+        existing = existing.parent_path();
     struct stat info {};
-    if (::stat(realExisting.c_str(), &info) != 0)
+    if (::stat(existing.c_str(), &info) != 0)
         return "it cannot be reached";
     if (info.st_uid != ::geteuid())
         return "it belongs to another user";
     return {};
+}
+
+} // namespace
+
+std::string documentsRefusal(const fs::path& folder, const fs::path& prefix, const fs::path& home) {
+    // Judged both as named and where its links lead: Z:\proc\self\cwd leads into the
+    // player's own folders through a system folder, and a Documents link in the prefix may lead
+    // anywhere.
+    if (std::string refusal = judgeDocuments(folder.lexically_normal(), prefix, home);
+        !refusal.empty())
+        return refusal;
+    return judgeDocuments(realPath(folder), prefix, home);
 }
 
 fs::path documentsInPrefix(const fs::path& prefix, const fs::path& home) {
@@ -202,15 +216,27 @@ std::optional<fs::path> prefixDocumentsFolder(const fs::path& prefix, const fs::
     // or not the folder exists (it only makes it when asked to); Shell Folders is Wine's copy of
     // it for old programs, read here only when User Shell Folders names nothing.
     std::optional<fs::path> named;
-    if (const auto registry = readRegistry(
-            prefix / "user.reg", {std::string(kShellFolders), std::string(kUserShellFolders)})) {
+    // A user's registry holds settings, not programs: a few megabytes even in a busy prefix. A
+    // far larger one is not read at every start for one value; the default folder serves.
+    const fs::path userReg = prefix / "user.reg";
+    const auto registry = readRegistry(
+        userReg, {std::string(kShellFolders), std::string(kUserShellFolders)}, kMaxUserRegBytes);
+    if (!registry && isRegularFile(userReg)) {
+        std::error_code ec;
+        if (fs::file_size(userReg, ec) > kMaxUserRegBytes && !ec)
+            std::fprintf(stderr,
+                         "draskel3-tuning: %s is larger than any user registry of Wine; its "
+                         "documents folder is not read from it\n",
+                         userReg.c_str());
+    }
+    if (registry) {
         if (auto personal = registry->text(kUserShellFolders, "Personal")) {
             if (const auto expanded = expandShellFolder(*personal, user))
-                named = windowsToLinuxPath(prefix, *expanded);
+                named = windowsPathInPrefix(prefix, *expanded);
         }
         if (!named) {
             if (const auto personal = registry->text(kShellFolders, "Personal")) {
-                const auto folder = windowsToLinuxPath(prefix, *personal);
+                const auto folder = windowsPathInPrefix(prefix, *personal);
                 if (folder && isDirectory(*folder))
                     named = folder;
             }
@@ -238,6 +264,13 @@ std::optional<fs::path> prefixDocumentsFolder(const fs::path& prefix, const fs::
 }
 
 std::optional<fs::path> windowsToLinuxPath(const fs::path& prefix, std::string_view windowsPath) {
+    auto path = windowsPathInPrefix(prefix, windowsPath);
+    if (!path)
+        return std::nullopt;
+    return realPath(*path);
+}
+
+std::optional<fs::path> windowsPathInPrefix(const fs::path& prefix, std::string_view windowsPath) {
     // Bounded before anything else: a registry file may hold a value of millions of components.
     if (windowsPath.size() > 4 * kMaxWindowsPathChars)
         return std::nullopt;
@@ -292,7 +325,7 @@ std::optional<fs::path> windowsToLinuxPath(const fs::path& prefix, std::string_v
     fs::path relative;
     for (const std::string& component : components)
         relative /= component;
-    return realPath(platform::resolveCaseInsensitive(drive, relative));
+    return platform::resolveCaseInsensitive(realPath(drive), relative);
 }
 
 } // namespace dk3::discovery

@@ -6,6 +6,7 @@
 
 #include "discovery/WineRegistry.h"
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +17,10 @@ namespace dk3::discovery {
 
 inline constexpr std::string_view kProtonUser = "steamuser";
 
+// windowsToLinuxPath without resolving the links below the drive: the path as Wine walks it.
+std::optional<std::filesystem::path> windowsPathInPrefix(const std::filesystem::path& prefix,
+                                                         std::string_view windowsPath);
+
 // A folder holding system.reg and drive_c.
 bool isPrefix(const std::filesystem::path& folder);
 // A prefix made by Proton: its user is steamuser.
@@ -24,9 +29,10 @@ bool isProtonPrefix(const std::filesystem::path& prefix);
 // this account's name.
 std::string prefixUser(const std::filesystem::path& prefix);
 
-// A registry file of a prefix, with only the given keys kept.
+// A registry file of a prefix of at most maxBytes, with only the given keys kept.
 std::optional<WineRegistry> readRegistry(const std::filesystem::path& file,
-                                         const std::vector<std::string>& keys);
+                                         const std::vector<std::string>& keys,
+                                         std::size_t maxBytes);
 
 // Every folder the prefix's system.reg names as the game's installation folder (the game's own
 // key, both registry views).

@@ -26,6 +26,7 @@ public:
     static constexpr std::string_view kPrefix = "Prefix";
     static constexpr std::string_view kSource = "Source";
     static constexpr std::string_view kAppId = "AppId";
+    static constexpr std::string_view kPrefixMade = "PrefixMade"; // "0": Proton had not made it
 
     explicit KeyValueStore(std::filesystem::path file);
 

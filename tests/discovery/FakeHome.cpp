@@ -1,5 +1,7 @@
 #include "FakeHome.h"
 
+#include <chrono>
+
 namespace dk3::test {
 namespace fs = std::filesystem;
 
@@ -68,6 +70,60 @@ void FakeHome::writeLibraryFolders(const fs::path& root, const std::vector<fs::p
     text += "}\n";
     fs::create_directories(root / "steamapps");
     writeFile(root / "steamapps/libraryfolders.vdf", text);
+}
+
+fs::path FakeHome::makeProtonPrefix(const fs::path& library, const std::string& appId,
+                                    int ageSeconds) const {
+    const fs::path compat = library / "steamapps/compatdata" / appId;
+    const fs::path pfx = makePrefix(compat / "pfx", "", true, "steamuser");
+    fs::create_directories(pfx / "drive_c/users/steamuser/Documents");
+    writeFile(compat / "pfx.lock", "");
+    fs::last_write_time(compat / "pfx.lock",
+                        fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+    return pfx;
+}
+
+std::string shortcutsVdf(const std::vector<FakeHome::Shortcut>& shortcuts) {
+    std::string out;
+    const auto key = [&](char type, const std::string& name) {
+        out.push_back(type);
+        out += name;
+        out.push_back('\0');
+    };
+    const auto text = [&](const std::string& name, const std::string& value) {
+        key('\x01', name);
+        out += value;
+        out.push_back('\0');
+    };
+    const auto int32 = [&](const std::string& name, std::int32_t value) {
+        key('\x02', name);
+        const auto bits = static_cast<std::uint32_t>(value);
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+    };
+    key('\x00', "shortcuts");
+    for (std::size_t i = 0; i < shortcuts.size(); ++i) {
+        key('\x00', std::to_string(i));
+        if (shortcuts[i].appId)
+            int32("appid", *shortcuts[i].appId);
+        text("AppName", shortcuts[i].appName);
+        text("Exe", shortcuts[i].exe);
+        text("StartDir", "\"/\"");
+        int32("IsHidden", 0);
+        int32("LastPlayTime", 1700000000);
+        key('\x00', "tags");
+        text("0", "favorite");
+        out.push_back('\x08');
+        out.push_back('\x08');
+    }
+    out += "\x08\x08";
+    return out;
+}
+
+void FakeHome::writeShortcuts(const fs::path& root, const std::string& account,
+                              const std::vector<Shortcut>& shortcuts) const {
+    fs::create_directories(root / "userdata" / account / "config");
+    writeFile(root / "userdata" / account / "config/shortcuts.vdf", shortcutsVdf(shortcuts));
 }
 
 std::string regEscaped(const std::string& windowsPath) {

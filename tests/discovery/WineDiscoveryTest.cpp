@@ -54,8 +54,8 @@ TEST(WineDiscovery, GameOnAnotherDriveInTwoPrefixesIsTwoInstallationsEachOnce) {
     // Also named by a Lutris game in ~/.wine: the same folder and prefix count once.
     fs::create_directories(fake.home() / ".config/lutris/games");
     writeFile(fake.home() / ".config/lutris/games/d3.yml",
-              "game:\n  exe: " + (game / "Draskel3.exe").string() + "\n  prefix: " +
-                  dotWine.string() + "\n");
+              "game:\n  exe: " + (game / "Draskel3.exe").string() +
+                  "\n  prefix: " + dotWine.string() + "\n");
 
     // The game keeps its options apart in each prefix: two installations, $WINEPREFIX's first.
     const auto found = discoverInstallations(fake.environment());
