@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test headless: the format check, the release
-# build's tests, the same tests under the address and undefined-behaviour sanitizers, then every
-# fuzz target for 20 seconds (scripts/fuzz.sh 20), so that a regression is caught on every change.
+# build's tests (with those against real Wine), the same tests but Wine's under the address and
+# undefined-behaviour sanitizers, then every fuzz target for 20 seconds (scripts/fuzz.sh 20), so
+# that a regression is caught on every change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
