@@ -98,10 +98,11 @@ GameView parse(const std::string& output) {
     return view;
 }
 
+// The folder with every link followed (Wine's Documents is one), or the path as it is.
 fs::path resolved(const fs::path& path) {
     std::error_code ec;
-    const fs::path resolved = fs::canonical(path, ec);
-    return ec ? path : resolved;
+    const fs::path real = fs::canonical(path, ec);
+    return ec ? path : real;
 }
 
 class ListedModes final : public platform::DisplayModeSource {

@@ -15,14 +15,11 @@
 //     (or add one), as Windows does, so that comments, spacing and line ends the player or the
 //     game's tools left stay as they were. Files are compared byte for byte only where Wine's
 //     rewrite is the file itself (tidy CR LF files); otherwise what both files read as.
-//  2. Section and key names that differ only in the letter case of a non-ASCII letter (Ä, ä):
-//     Windows keeps them apart, Wine folds them; INI-BEHAVIOUR names the Windows rule. The
-//     generator does not make such pairs.
-//  3. Writes whose lines would not read back as written (a CR, LF or NUL in a name or value, "="
+//  2. Writes whose lines would not read back as written (a CR, LF or NUL in a name or value, "="
 //     in a key, a key that would read as a section header): Wine writes them and leaves a file
 //     that reads otherwise; our engine refuses them. The program never writes such names; the
 //     generator makes none.
-//  4. A default that ends in blanks other than spaces (a tab, a form feed): Wine drops only the
+//  3. A default that ends in blanks other than spaces (a tab, a form feed): Wine drops only the
 //     spaces at its end, INI-BEHAVIOUR drops every blank, as our engine does. The program's own
 //     defaults end in no blank at all; the generator's end in spaces only.
 
@@ -53,8 +50,6 @@ constexpr int kCasesPerSeed = 250;
 const char* const kKeptDifferences[] = {
     "Wine rewrites the whole file on a write (blank lines and blanks around names dropped); we "
     "change only the key's line, as Windows does: bytes compared only for tidy CR LF files",
-    "non-ASCII letter case (\xC4 and \xE4) folded by Wine, kept apart by Windows and by us: "
-    "not generated",
     "writes of names or values that would not read back as written: refused by us, not "
     "generated",
     "a default ending in a tab or another blank that is no space: Wine keeps it, we drop it: not "
@@ -156,11 +151,12 @@ public:
     }
 
 private:
-    // Names the files hold. No two differ only in the case of a non-ASCII letter.
+    // Names the files hold; \xC4 and \xE4 differ only in the case of a non-ASCII letter, which
+    // Wine keeps apart as we do.
     static constexpr std::array kSections = {"Engine.Setup", "A",   "b",      "Sec 2", "\xDCml", "",
-                                             "x=y",          "q\"", "Camera", "U]"};
+                                             "x=y",          "q\"", "Camera", "U]",    "\xFCml"};
     static constexpr std::array kKeys = {
-        "Key", "k", "Render.DOFStart", "a b", ";c", "#h", "\xC4", "dup", "[x", "v"};
+        "Key", "k", "Render.DOFStart", "a b", ";c", "#h", "\xC4", "dup", "[x", "v", "\xE4"};
     static constexpr std::array kValues = {
         "1",
         "-300.0",
