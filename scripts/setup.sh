@@ -12,6 +12,8 @@ packages=(
     qt6-translations-l10n
     desktop-file-utils appstream man-db groff-base dpkg-dev file lintian
     weston xwayland qt6-wayland
+    # Real Wine for the tests labelled "wine", and mingw for our Windows programs they run.
+    wine wine64 g++-mingw-w64-x86-64
     "$@"
 )
 

@@ -157,14 +157,14 @@ template <typename Char> struct Location {
 };
 
 // Only the first matching section counts, and inside it only the first matching key, so the search
-// stops as soon as either is settled. Lines before the first header form the section "", which
-// exists only when it holds an entry; otherwise a "[]" header further down is the section "".
+// stops as soon as either is settled. Lines before the first header form the section "", even
+// when they hold nothing: a "[]" header further down is a later duplicate, never found (Wine's
+// profile functions, through which the game reads, see it so).
 template <typename Char>
 Location<Char> locate(View<Char> content, View<Char> section, View<Char> key) {
     using Kind = typename ParsedLine<Char>::Kind;
     Location<Char> found;
     bool inSection = section.empty();
-    bool beforeFirstHeader = true;
     LineReader<Char> reader(content);
     Line line;
     while (reader.next(line)) {
@@ -173,9 +173,8 @@ Location<Char> locate(View<Char> content, View<Char> section, View<Char> key) {
         case Kind::Blank:
             break;
         case Kind::Header:
-            if (inSection && (!beforeFirstHeader || found.sectionLastLine))
+            if (inSection || section.empty())
                 return found;
-            beforeFirstHeader = false;
             inSection = sameName(entry.name, section);
             if (inSection)
                 found.sectionLastLine = line;
@@ -468,6 +467,12 @@ Edit<Char> editFor(View<Char> content, const Location<Char>& where, View<Char> s
         edit.tail += keyLine(key) + lineEnd;
         return edit;
     }
+    if (section.empty()) {
+        // The section "" is the lines before the first header, even when there are none yet: a
+        // "[]" header would start a section no read finds.
+        edit.tail = keyLine(key) + lineEnd;
+        return edit;
+    }
     edit.begin = edit.end = content.size();
     if (!content.empty() && !isLineEnd(content.back()))
         edit.tail = lineEnd;
@@ -516,8 +521,8 @@ template <typename Char> std::basic_string<Char> folded(View<Char> name) {
 }
 
 // For every section, the entries of its first occurrence, each key by its first occurrence, as
-// locate() finds them: the section "" is the lines before the first header when they hold an
-// entry, otherwise the first "[]" section. An entry without '=' is kept without a value, so that
+// locate() finds them: the section "" is the lines before the first header, and a "[]" header is
+// a later duplicate of it. An entry without '=' is kept without a value, so that
 // it hides a later entry of the same name as it does for the Windows call.
 template <typename Char> class ReadIndex {
 public:
@@ -535,7 +540,7 @@ public:
             const ParsedLine<Char> entry =
                 classify(content.substr(line.begin, line.end - line.begin));
             if (entry.kind == Kind::Header) {
-                if (!sawHeader && !beforeFirstHeader.empty())
+                if (!sawHeader)
                     sections_.emplace(Name(), std::move(beforeFirstHeader));
                 sawHeader = true;
                 const auto [at, first] = sections_.try_emplace(folded(entry.name));
@@ -544,7 +549,7 @@ public:
                 current->try_emplace(folded(entry.name), entry.value);
             }
         }
-        if (!sawHeader && !beforeFirstHeader.empty())
+        if (!sawHeader)
             sections_.emplace(Name(), std::move(beforeFirstHeader));
     }
 
@@ -757,6 +762,10 @@ bool writeInto(std::string& content, std::string_view section, std::string_view 
         if (edit.begin == 0 &&
             encodingOf(std::string_view(content).substr(edit.keepBegin)) != Encoding::Bytes)
             edit.begin = edit.keepBegin;
+        // So does a key line put before the first line (the section ""): a blank goes before it.
+        if (edit.begin == 0 && edit.end == 0 && edit.head.empty() &&
+            encodingOf(edit.tail) != Encoding::Bytes)
+            edit.head = " ";
         std::string result;
         result.reserve(content.size() + edit.head.size() + edit.tail.size() + key.size());
         result.append(content, 0, edit.begin);
@@ -877,7 +886,10 @@ std::error_code writeTexts(const std::filesystem::path& file,
         const std::string_view value = trimStart(std::string_view(write.value));
         if (!content) {
             content.emplace();
-            content->append("[").append(section).append("]\r\n");
+            if (!section.empty())
+                content->append("[").append(section).append("]\r\n");
+            else if (encodingOf(key) != Encoding::Bytes)
+                content->append(" "); // the file must not begin with a byte-order mark
             content->append(key).append("=").append(value).append("\r\n");
             changed = true;
             continue;

@@ -72,7 +72,10 @@ TEST_F(ProfileFile, ParsesLinesHeadersAndEntriesAsWindowsDoes) {
     // Lines before the first header form the section "".
     EXPECT_EQ(read("top=1\n[A]\nk=2\n", "", "top"), "1");
     EXPECT_EQ(read("top=1\n[A]\nk=2\n", "A", "top"), "<default>");
-    EXPECT_EQ(read("\n[]\nk=2\n", "", "k"), "2");
+    // ... even when they hold nothing: a "[]" header is a later duplicate that Wine never finds.
+    EXPECT_EQ(read("\n[]\nk=2\n", "", "k"), "<default>");
+    EXPECT_EQ(read("[\x0b]\nk=2\n", "", "k"), "<default>");
+    EXPECT_EQ(read("top=1\n[]\nk=2\n", "", "k"), "<default>");
     // A NUL byte ends the name or the value; the line goes on after it.
     EXPECT_EQ(read("[A]\nk=va\0lue\nm=2\n"s, "A", "k"), "va");
     EXPECT_EQ(read("[A]\nk=va\0lue\nm=2\n"s, "A", "m"), "2");
@@ -265,6 +268,9 @@ TEST_F(ProfileFile, AddsKeysSectionsAndFiles) {
     EXPECT_EQ(written("[A] junk\nx=1\n", "A", "k", "3"), "[A] junk\nx=1\nk=3\n");
     // Lines before the first header are the section "".
     EXPECT_EQ(written("top=1\n\n[A]\n", "", "k", "2"), "top=1\nk=2\n\n[A]\n");
+    EXPECT_EQ(written("[]\nk=1\n[A]\n", "", "k", "2"), "k=2\n[]\nk=1\n[A]\n");
+    EXPECT_EQ(written("", "", "k", "2"), "k=2\r\n");
+    EXPECT_EQ(written("[A]\n", "", "\xef\xbb\xbfk", "2"), " \xef\xbb\xbfk=2\n[A]\n");
 
     // A new section is appended with no blank line before it; a missing final line end first.
     EXPECT_EQ(written("[A]\r\na=1\r\n\r\n", "B", "k", "v"), "[A]\r\na=1\r\n\r\n[B]\r\nk=v\r\n");
@@ -276,6 +282,11 @@ TEST_F(ProfileFile, AddsKeysSectionsAndFiles) {
     const fs::path fresh = dir / "new.ini";
     EXPECT_FALSE(writeText(fresh, "Options.Video", "Resolution.Width", "1024"));
     EXPECT_EQ(readFile(fresh), "[Options.Video]\r\nResolution.Width=1024\r\n");
+    // The section "" needs no header, and a "[]" one would hide it.
+    const fs::path top = dir / "top.ini";
+    EXPECT_FALSE(writeText(top, "", "k", "1"));
+    EXPECT_EQ(readFile(top), "k=1\r\n");
+    EXPECT_EQ(readText(top, "", "k", "<default>"), "1");
 }
 
 TEST_F(ProfileFile, NewLinesFollowTheFileLineEnds) {
