@@ -432,22 +432,24 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
     if (ticks <= 1)
         return 1;
     const auto [stepA, stepB] = tickSteps(tickMs);
-    // Moves are smooth at this scale: a frame's move grows in proportion with the ticks.
-    const Drawn now = layout(pixelSize);
-    const float shown = largestMove(now, *lastDrawn_);
-    const float perTick =
-        largestMove(layoutAt(pixelSize, m.angleX + stepA * m.signX, m.angleY + stepB * m.signY,
-                             m.angleZ + stepA * m.signZ),
-                    now);
-    if (!(perTick > 0.0f) || std::isinf(perTick) || std::isnan(shown))
-        return 1;
     // A frame that is due now is drawn with the present attitude, so the next one is counted
     // from here.
-    const float moved = shown < kVisibleMotionPixels ? shown : 0.0f;
-    // The first tick whose move reaches a visible fraction; a little early rather than late,
-    // should the pace change meanwhile (the timer then wakes once more on the next tick).
-    const float due = std::ceil((kVisibleMotionPixels - moved) / perTick * 0.95f);
-    return static_cast<int>(std::clamp(due, 1.0f, static_cast<float>(ticks)));
+    const Drawn now = layout(pixelSize);
+    const Drawn& shown = largestMove(now, *lastDrawn_) < kVisibleMotionPixels ? *lastDrawn_ : now;
+    // The motion is stepped ahead a tick at a time as advance() would move it at this pace (no
+    // turn can come within these ticks), up to the first attitude that would differ visibly.
+    float angleX = m.angleX;
+    float angleY = m.angleY;
+    float angleZ = m.angleZ;
+    for (int tick = 1; tick < ticks; ++tick) {
+        angleX += stepA * m.signX;
+        angleY += stepB * m.signY;
+        angleZ += stepA * m.signZ;
+        if (!(largestMove(layoutAt(pixelSize, angleX, angleY, angleZ), shown) <
+              kVisibleMotionPixels))
+            return tick;
+    }
+    return ticks;
 }
 
 const QImage& BannerRenderer::frame(const QSize& pixelSize) const {

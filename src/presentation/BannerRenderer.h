@@ -59,8 +59,11 @@ class BannerRenderer {
 public:
     // Opaque red 51, green 0, blue 0 behind the slab.
     static constexpr QRgb kBackground = 0xFF330000u;
-    // A frame is worth drawing anew once a corner of the slab has moved this far, in pixels.
-    static constexpr float kVisibleMotionPixels = 0.25f;
+    // A frame is worth drawing anew once a corner of the slab has moved this far, in pixels. The
+    // slab moves a few tens of pixels a second at most, and the picture is filtered between its
+    // texels, so a step of half a pixel does not show; each frame drawn costs the display a copy
+    // of the banner (and under X11 a round trip to the server).
+    static constexpr float kVisibleMotionPixels = 0.5f;
 
     // The picture is read once from picturePath; when it is missing or unreadable the front face is
     // drawn in its plain vertex colour instead.
