@@ -3,9 +3,13 @@
 #include "app/GamePaths.h"
 #include "app/GameRunning.h"
 #include "app/TranslationCatalogue.h"
+#include "app/TuningApp.h"
 #include "platform/TextCodec.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+
+#include <QImage>
+#include <QPixmapCache>
 
 #include <gtest/gtest.h>
 
@@ -284,6 +288,20 @@ TEST(GameRunning, WritesAskOnlyWhileTheGameRuns) {
     EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Draskel 3 läuft gerade.")));
     EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("Save anyway?")));
     setGameRunningProbe({});
+}
+
+TEST(StylePictures, FusionFindsTheGroupBoxFrameInTheCache) {
+    const QString path =
+        QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png");
+    QPixmapCache::clear();
+    const QPixmap preloaded = preloadGroupBoxFrame();
+    ASSERT_FALSE(preloaded.isNull());
+    // Loaded by name as Fusion loads it: the same pixmap comes out of the cache, not a new one,
+    // and it holds exactly what Qt reads from the file itself.
+    const QPixmap byName(path);
+    EXPECT_EQ(byName.cacheKey(), preloaded.cacheKey());
+    EXPECT_EQ(byName.toImage(), QPixmap::fromImage(QImage(path)).toImage());
+    QPixmapCache::clear();
 }
 
 } // namespace
