@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include "ui/SharedStylePalette.h"
 #include "ui/WindowTitle.h"
 
 #include <QComboBox>
@@ -107,7 +108,7 @@ QWidget* makeLabel(QDialog& dialog, const ControlSpec& control, const QRect& rec
 }
 
 QWidget* makeComboBox(QDialog& dialog, const DialogBaseUnits& units, const QRect& dropRect) {
-    auto* combo = new QComboBox(&dialog);
+    auto* combo = new ComboBox(&dialog);
     combo->setEditable(false);
     const QFontMetrics metrics = combo->fontMetrics();
     // Windows gives a closed drop-down list 13 dialog units; the style's frame must fit around
@@ -136,7 +137,7 @@ QWidget* makeEdit(QDialog& dialog, const ControlSpec& control, const QRect& rect
 
 QWidget* makeButton(QDialog& dialog, const ControlSpec& control, const QRect& rect) {
     // The captions' '&' marks stay keyboard mnemonics, as in the Windows templates.
-    auto* button = new QPushButton(captionOf(control), &dialog);
+    auto* button = new PushButton(captionOf(control), &dialog);
     button->setDefault(control.kind == ControlKind::DefaultPushButton);
     button->setGeometry(rect);
     return button;
