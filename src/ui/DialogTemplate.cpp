@@ -3,6 +3,7 @@
 #include "ui/SharedStylePalette.h"
 #include "ui/WindowTitle.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -121,6 +122,27 @@ QWidget* makeComboBox(QDialog& dialog, const DialogBaseUnits& units, const QRect
         std::max(1, (dropRect.height() - closedHeight) / std::max(1, metrics.height())));
     return combo;
 }
+
+// While the controls are made, the application's font is the dialog's. An edit field lays out its
+// (empty) text once as it is made, before it takes the font of its dialog, in the application's
+// font: that loaded a second font (its file, its fallbacks and its glyphs) at every start only to
+// be dropped at once. The controls themselves take the dialog's font either way.
+class ApplicationFontWhileMaking {
+public:
+    explicit ApplicationFontWhileMaking(const QFont& font) : saved_(QApplication::font()) {
+        if (font != saved_)
+            QApplication::setFont(font);
+    }
+    ~ApplicationFontWhileMaking() {
+        if (QApplication::font() != saved_)
+            QApplication::setFont(saved_);
+    }
+    ApplicationFontWhileMaking(const ApplicationFontWhileMaking&) = delete;
+    ApplicationFontWhileMaking& operator=(const ApplicationFontWhileMaking&) = delete;
+
+private:
+    const QFont saved_;
+};
 
 QWidget* makeEdit(QDialog& dialog, const ControlSpec& control, const QRect& rect) {
     auto* edit = new QLineEdit(&dialog);
@@ -241,6 +263,7 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;
+    const ApplicationFontWhileMaking sameFont(dialog.font());
     for (const ControlSpec& control : layout.controls) {
         const QRect rect =
             mapDialogRect(units, control.x, control.y, control.width, control.height);
