@@ -1,7 +1,10 @@
-// Build tool: decodes the banner's picture the way the program would at start (Qt's reader for its
-// file name) and writes it as C++ source, the file's bytes and the texels with their border (see
-// src/presentation/ShippedPicture.h). Without a picture file it writes an empty one.
-// Usage: dk3_picture_texels picture output.cpp
+// Build tool: decodes a picture the way the program would at start and writes it as C++ source.
+// - banner: the banner's picture (Qt's reader for its file name): the file's bytes and the texels
+//   with their border (see src/presentation/ShippedPicture.h).
+// - icon: the window icon (Qt's own PNG reader): the image's bits as Qt decodes them (see
+//   src/app/ShippedIcon.h).
+// Without a picture file it writes an empty one.
+// Usage: dk3_picture_texels banner|icon picture output.cpp
 
 #include <QCoreApplication>
 #include <QFile>
@@ -29,13 +32,55 @@ void writeArray(std::ofstream& out, const T* values, std::size_t count, int digi
 
 } // namespace
 
+// The window icon's pixels as Qt's PNG reader gives them, for a QImage over them.
+int writeIcon(const char* input, const char* output) {
+    const QString path = QString::fromLocal8Bit(input);
+    QImage image;
+    if (QFile::exists(path)) {
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        image = reader.read();
+        if (image.isNull()) {
+            std::fprintf(stderr, "dk3_picture_texels: cannot decode %s: %s\n", input,
+                         qPrintable(reader.errorString()));
+            return 1;
+        }
+    }
+    std::ofstream out(output, std::ios::binary | std::ios::trunc);
+    out << "// Made by dk3_picture_texels at build time; do not edit.\n"
+           "#include \"app/ShippedIcon.h\"\n\n"
+           "namespace dk3::app {\nnamespace {\n\n";
+    if (!image.isNull()) {
+        out << "alignas(16) const unsigned char kBits[] = {\n";
+        writeArray(out, image.constBits(), static_cast<std::size_t>(image.sizeInBytes()), 2);
+        out << "};\n\n";
+    }
+    out << "} // namespace\n\nconst ShippedIcon& shippedIcon() {\n";
+    if (image.isNull())
+        out << "    static const ShippedIcon icon;\n";
+    else
+        out << "    static const ShippedIcon icon{kBits, " << image.width() << ", "
+            << image.height() << ", " << image.bytesPerLine() << ", "
+            << static_cast<int>(image.format()) << "};\n";
+    out << "    return icon;\n}\n\n} // namespace dk3::app\n";
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "dk3_picture_texels: cannot write %s\n", output);
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fputs("usage: dk3_picture_texels picture output.cpp\n", stderr);
+    const std::string mode = argc == 4 ? argv[1] : "";
+    if (mode != "banner" && mode != "icon") {
+        std::fputs("usage: dk3_picture_texels banner|icon picture output.cpp\n", stderr);
         return 2;
     }
     QCoreApplication application(argc, argv); // finds the image format plugins
-    const QString path = QString::fromLocal8Bit(argv[1]);
+    if (mode == "icon")
+        return writeIcon(argv[2], argv[3]);
+    const QString path = QString::fromLocal8Bit(argv[2]);
     std::vector<unsigned char> bytes;
     std::vector<std::uint32_t> texels;
     int width = 0;
@@ -46,7 +91,7 @@ int main(int argc, char** argv) {
         QImageReader reader(path);
         const QImage picture = reader.read().convertToFormat(QImage::Format_RGB32);
         if (picture.isNull() || bytes.empty()) {
-            std::fprintf(stderr, "dk3_picture_texels: cannot decode %s: %s\n", argv[1],
+            std::fprintf(stderr, "dk3_picture_texels: cannot decode %s: %s\n", argv[2],
                          qPrintable(reader.errorString()));
             return 1;
         }
@@ -64,7 +109,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    std::ofstream out(argv[3], std::ios::binary | std::ios::trunc);
     out << "// Made by dk3_picture_texels at build time; do not edit.\n"
            "#include \"presentation/ShippedPicture.h\"\n\n"
            "namespace dk3::presentation {\nnamespace {\n\n";
@@ -84,7 +129,7 @@ int main(int argc, char** argv) {
     out << "    return picture;\n}\n\n} // namespace dk3::presentation\n";
     out.close();
     if (!out) {
-        std::fprintf(stderr, "dk3_picture_texels: cannot write %s\n", argv[2]);
+        std::fprintf(stderr, "dk3_picture_texels: cannot write %s\n", argv[3]);
         return 1;
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "app/TuningApp.h"
 
+#include "app/ShippedIcon.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
@@ -33,6 +35,12 @@ void displayGuard(QtMsgType type, const QMessageLogContext& context, const QStri
 } // namespace
 
 QIcon programIcon() {
+    // Decoded when the program was built; the embedded file is read only by a program built
+    // without that.
+    if (const ShippedIcon& icon = shippedIcon(); icon.bits)
+        return QIcon(
+            QPixmap::fromImage(QImage(icon.bits, icon.width, icon.height, icon.bytesPerLine,
+                                      static_cast<QImage::Format>(icon.format))));
     // Read by Qt's own PNG reader, without first asking every image format plugin whether it
     // reads the file (which loads each of them).
     QImageReader reader(QStringLiteral(":/dk3/draskel3-tuning.png"), "png");

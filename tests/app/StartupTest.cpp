@@ -2,6 +2,7 @@
 #include "app/GameLocator.h"
 #include "app/GamePaths.h"
 #include "app/GameRunning.h"
+#include "app/ShippedIcon.h"
 #include "app/TranslationCatalogue.h"
 #include "app/TuningApp.h"
 #include "platform/TextCodec.h"
@@ -9,6 +10,7 @@
 #include "support/TempDir.h"
 
 #include <QImage>
+#include <QImageReader>
 #include <QPixmapCache>
 
 #include <gtest/gtest.h>
@@ -302,6 +304,19 @@ TEST(StylePictures, FusionFindsTheGroupBoxFrameInTheCache) {
     EXPECT_EQ(byName.cacheKey(), preloaded.cacheKey());
     EXPECT_EQ(byName.toImage(), QPixmap::fromImage(QImage(path)).toImage());
     QPixmapCache::clear();
+}
+
+TEST(StylePictures, TheWindowIconDecodedAtBuildTimeIsTheEmbeddedOne) {
+    const ShippedIcon& icon = shippedIcon();
+    ASSERT_NE(icon.bits, nullptr);
+    QImageReader reader(QStringLiteral(":/dk3/draskel3-tuning.png"), "png");
+    const QImage decodedNow = reader.read();
+    const QImage fromBuild(icon.bits, icon.width, icon.height, icon.bytesPerLine,
+                           static_cast<QImage::Format>(icon.format));
+    EXPECT_EQ(fromBuild.format(), decodedNow.format());
+    EXPECT_EQ(fromBuild, decodedNow);
+    EXPECT_EQ(programIcon().pixmap(icon.width, icon.height).toImage(),
+              QPixmap::fromImage(decodedNow).toImage());
 }
 
 } // namespace
