@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 namespace fs = std::filesystem;
@@ -86,9 +88,10 @@ std::string_view unquoted(std::string_view value) {
     return value;
 }
 
-// The bytes a write changed must lie inside one line of the old file: outside the longest
-// common start and end of both contents, the old file holds no line end.
-void checkOnlyOneLineChanged(std::string_view before, std::string_view after) {
+// The longest common start and end of two sequences, as lengths; the end never reaches back into
+// the start.
+template <typename Sequence>
+std::pair<std::size_t, std::size_t> commonEnds(const Sequence& before, const Sequence& after) {
     std::size_t head = 0;
     while (head < before.size() && head < after.size() && before[head] == after[head])
         ++head;
@@ -96,17 +99,34 @@ void checkOnlyOneLineChanged(std::string_view before, std::string_view after) {
     while (tail < before.size() - head && tail < after.size() - head &&
            before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
         ++tail;
-    const bool utf16 = before.starts_with("\xFF\xFE");
-    if (utf16) {
+    return {head, tail};
+}
+
+// A UTF-16 file's code units after its byte-order mark; an odd last byte counts as a unit of its
+// own, unlike any whole unit.
+std::vector<std::uint32_t> codeUnits(std::string_view bytes) {
+    std::vector<std::uint32_t> units;
+    for (std::size_t at = 2; at < bytes.size(); at += 2) {
+        const auto low = static_cast<unsigned char>(bytes[at]);
+        units.push_back(
+            at + 1 < bytes.size()
+                ? low | (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8)
+                : 0x10000u | low);
+    }
+    return units;
+}
+
+// The bytes a write changed must lie inside one line of the old file: outside the longest
+// common start and end of both contents, the old file holds no line end. A UTF-16 file is
+// compared by code units, so that a change is never taken to begin or end inside one.
+void checkOnlyOneLineChanged(std::string_view before, std::string_view after) {
+    if (before.starts_with("\xFF\xFE")) {
         check(after.starts_with("\xFF\xFE"), "the UTF-16 mark was lost");
-        // Line ends are code units: no unit that overlaps the changed stretch may be one.
-        const std::size_t end = before.size() - tail;
-        for (std::size_t unit = 2; unit + 1 < before.size(); unit += 2) {
-            const bool overlaps = unit + 2 > head && unit < end;
-            const bool lineEnd =
-                (before[unit] == '\r' || before[unit] == '\n') && before[unit + 1] == 0;
-            check(!overlaps || !lineEnd, "a write changed more than one line of a UTF-16 file");
-        }
+        const auto old = codeUnits(before);
+        const auto [head, tail] = commonEnds(old, codeUnits(after));
+        for (std::size_t unit = head; unit < old.size() - tail; ++unit)
+            check(old[unit] != '\r' && old[unit] != '\n',
+                  "a write changed more than one line of a UTF-16 file");
         return;
     }
     if (before.starts_with("\xEF\xBB\xBF"))
@@ -114,6 +134,7 @@ void checkOnlyOneLineChanged(std::string_view before, std::string_view after) {
     else
         check(!after.starts_with("\xEF\xBB\xBF") && !after.starts_with("\xFF\xFE"),
               "an 8-bit file gained a byte-order mark");
+    const auto [head, tail] = commonEnds(before, after);
     for (std::size_t at = head; at < before.size() - tail; ++at)
         check(before[at] != '\r' && before[at] != '\n', "a write changed more than one line");
 }

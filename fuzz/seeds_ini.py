@@ -35,6 +35,8 @@ SEEDS = {
         utf16("[Options.Details]\r\nPreset=low\r\n\u03a9=\u20ac\r\n")),
     "utf16_odd": seed(5, b"C", b"c", b"3", utf16("[A]\r\nk=\ud800\r\n") + b"A"),
     "binary": seed(0, b"", b"", b"", bytes(range(256))),
+    # A one-line change whose common start ends inside a code unit (U+0A0A then a line end).
+    "utf16_unit_split": b"\x05\x00\x00\x00\xff\xfe=\x00\x0a\x0a\x0a\x00",
 }
 
 

@@ -36,6 +36,7 @@ icon_sizes=(16 22 24 32 48 64 128 256 512)
 expected=(
     bin/draskel3-tuning
     lib/draskel3-tuning/draskel3-tuning-music.so
+    lib/draskel3-tuning/draskel3-tuning-records.so
     "share/applications/$app_id.desktop"
     "share/metainfo/$app_id.metainfo.xml"
     share/man/man1/draskel3-tuning.1.gz
@@ -54,7 +55,8 @@ if ! diff -u "$scratch/expected" "$scratch/installed"; then
     fail "cmake --install installs other files than expected"
 fi
 
-for program in "$root/usr/bin/draskel3-tuning" "$root/usr/lib/draskel3-tuning/draskel3-tuning-music.so"; do
+for program in "$root/usr/bin/draskel3-tuning" "$root/usr/lib/draskel3-tuning/draskel3-tuning-music.so" \
+    "$root/usr/lib/draskel3-tuning/draskel3-tuning-records.so"; do
 if [ -f "$program" ]; then
     if readelf --dynamic "$program" | grep -Eq '\((RPATH|RUNPATH)\)'; then
         fail "the installed program has a run path: $(readelf --dynamic "$program" | grep -E 'R(UN)?PATH')"
@@ -142,7 +144,7 @@ if deb=$(scripts/package.sh | tail -n 1) && [ -f "$deb" ]; then
     [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] ||
         fail "the package has version $(dpkg-deb --field "$deb" Version), not $version"
     depends=$(dpkg-deb --field "$deb" Depends)
-    for library in libqt6widgets6 libqt6multimedia6 libc6 libstdc++6; do
+    for library in libqt6widgets6 libqt6multimedia6 libc6 libstdc++6 libsqlite3-0 libyaml-cpp0.7; do
         grep -q "\b$library\b" <<<"$depends" ||
             fail "the package does not depend on $library (Depends: $depends)"
     done
@@ -154,6 +156,10 @@ if deb=$(scripts/package.sh | tail -n 1) && [ -f "$deb" ]; then
     dpkg-deb --extract "$deb" "$scratch/deb"
     if readelf --dynamic "$scratch/deb/usr/bin/draskel3-tuning" | grep -Eq '\((RPATH|RUNPATH)\)'; then
         fail "the packaged program has a run path"
+    fi
+    # SQLite and yaml-cpp are the records module's, loaded when a launcher's file is read.
+    if readelf --dynamic "$scratch/deb/usr/bin/draskel3-tuning" | grep -Eq 'NEEDED.*(sqlite|yaml)'; then
+        fail "the packaged program links SQLite or yaml-cpp itself"
     fi
 else
     fail "scripts/package.sh made no package"

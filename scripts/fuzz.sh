@@ -4,7 +4,9 @@
 #
 # A target is fuzz/fuzz_<name>.cpp; a comment line near its top,
 #   // fuzz-sources: src/a/One.cpp src/b/Two.cpp
-# names the project sources it is built with (relative to the repository). An optional
+# names the project sources it is built with (relative to the repository); an optional line
+#   // fuzz-pkg-config: Qt6Core sqlite3
+# names the system libraries it needs, as pkg-config knows them. An optional
 # fuzz/seeds_<name>.py writes its seed corpus into the folder given as its one argument.
 # Everything goes to build/fuzz: the programs, the corpora in build/fuzz/corpus/<name> (kept and
 # grown between runs) and any findings in build/fuzz/findings/<name>. Prints one summary line per
@@ -62,9 +64,18 @@ for name in "${names[@]}"; do
         fi
     done
 
+    # The system libraries named on its fuzz-pkg-config line, compiled as Qt wants (-fPIC).
+    libraries=$(sed -n 's|^[[:space:]]*//[[:space:]]*fuzz-pkg-config:||p' "$source" | head -n 1)
+    library_flags=()
+    if [ -n "${libraries// /}" ]; then
+        # shellcheck disable=SC2207,SC2086 # pkg-config prints blank-separated flags
+        library_flags=(-fPIC $(pkg-config --cflags --libs $libraries))
+    fi
+
     echo "== fuzz_$name: build"
     clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined \
-        -fno-sanitize-recover=undefined -Isrc "$source" "${extra[@]}" -o "$out/fuzz_$name"
+        -fno-sanitize-recover=undefined -Isrc "$source" "${extra[@]}" "${library_flags[@]}" \
+        -o "$out/fuzz_$name"
 
     corpus=$out/corpus/$name
     findings=$out/findings/$name

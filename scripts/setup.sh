@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev libxrandr-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libmpg123-dev libyaml-cpp-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libmpg123-dev libyaml-cpp-dev libsqlite3-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-liberation xvfb xauth
     qt6-translations-l10n

@@ -51,11 +51,14 @@ public:
                 ui::Prompter& prompter, discovery::Environment environment, QWidget* parent,
                 std::string languageName = {}, DiscoverFunction discover = {});
 
-    // The installation to open. A folder stored by an earlier start is taken without asking
-    // (its prefix and documents folder found again); a stored folder that no longer exists
-    // counts as none. Without one, the installations on this machine are looked for: exactly one
-    // is taken and stored, from several the player picks one, and when there is none the player
-    // is told and asked for the game's executable, whose folder must hold the engine file.
+    // The installation to open. The installation stored by an earlier start (game folder,
+    // prefix, source) is taken without asking, its documents folder worked out again from the
+    // stored prefix; a stored folder or prefix that no longer exists counts as none, with a
+    // message. A Steam game whose prefix Proton has not made yet is taken, and the player told
+    // to start the game once through Steam. Without one, the installations on this machine are
+    // looked for: exactly one is taken and stored, from several the player picks one, and when
+    // there is none the player is told and asked for the game's executable, whose folder must hold
+    // the engine file.
     LocateOutcome locate(const LocateRequest& request, discovery::Installation& installation);
 
     // Lets the player pick another installation while the program runs: from the list of the
@@ -68,6 +71,13 @@ public:
 
 private:
     std::vector<discovery::Installation> discover() const;
+    // The installation stored by an earlier start, checked again; nothing (after telling the
+    // player why, when something was stored) when it must be looked for again.
+    std::optional<discovery::Installation> storedInstallation();
+    // The installation of a folder the player named, matched against the launchers' records.
+    discovery::Installation chosenInstallation(const std::filesystem::path& folder);
+    // Tells the player what the installation still lacks (a prefix Proton has not made yet).
+    void tellAbout(const discovery::Installation& installation);
     LocateOutcome pickFromList(const std::vector<discovery::Installation>& found,
                                discovery::Installation& installation);
     LocateOutcome askForExecutable(discovery::Installation& installation);

@@ -19,24 +19,30 @@ namespace dk3::discovery {
 
 // Where an installation was found.
 enum class Source {
-    Steam,        // a Steam library; the prefix is Proton's compatdata/<appid>/pfx
-    Wine,         // $WINEPREFIX or ~/.wine, found through the game's key in system.reg
-    Lutris,       // a Lutris game configuration
-    Bottles,      // a Bottles bottle
-    Heroic,       // a Heroic prefix
-    ChosenByHand, // the player picked the game's executable, or named the folder on the command
-                  // line, or it was stored by an earlier start
+    Steam,         // a Steam library; the prefix is Proton's compatdata/<appid>/pfx
+    SteamShortcut, // a game added to Steam by hand, run with Proton: compatdata/<shortcut id>/pfx
+    Wine,          // $WINEPREFIX or ~/.wine, found through the game's or GOG's key in system.reg
+    Lutris,        // a Lutris game
+    Bottles,       // a Bottles bottle
+    Heroic,        // a Heroic game
+    ChosenByHand,  // the player picked the game's executable, or named the folder on the command
+                   // line, or it was stored by an earlier start
 };
 
-// The source as a short, untranslated word for logs and tests ("steam", "wine", ...).
+// The source as a short, untranslated word for logs, tests and the program's store ("steam",
+// "wine", ...), and back; nothing for a word that names no source.
 std::string_view sourceName(Source source);
+std::optional<Source> sourceFromName(std::string_view name);
 
 struct Installation {
     std::filesystem::path gameFolder;            // holds Draskel3.exe and Ini/dk3e.ini
     std::optional<std::filesystem::path> prefix; // the Wine prefix (holds system.reg, drive_c)
     std::filesystem::path documentsFolder;       // the game's "My Documents"
     Source source = Source::ChosenByHand;
-    std::string appId; // Steam's app id when found in a Steam library, else empty
+    std::string appId; // Steam's app id or shortcut id when found through Steam, else empty
+    // The prefix is where Proton will make it at the game's first start: it does not exist yet,
+    // and nothing may be created in it before Proton has made it.
+    bool prefixNotMadeYet = false;
 
     friend bool operator==(const Installation&, const Installation&) = default;
 };
@@ -67,25 +73,45 @@ bool looksLikeGame(const std::filesystem::path& folder);
 // Only the places named above are read; there is no recursive scan of the home folder.
 std::vector<Installation> discoverInstallations(const Environment& environment);
 
-// The installation around a game folder the player chose, or one stored by an earlier start:
-// its prefix is the enclosing Wine prefix (the nearest parent holding system.reg and drive_c),
-// or, for a folder in a Steam library's steamapps/common, Proton's prefix of the app whose
-// manifest names that folder. Its documents folder follows from the prefix (see
-// prefixDocumentsFolder), or is environment.documentsFolder when there is no prefix. A prefix
-// without any documents folder yet gives the one the game would use there
-// (drive_c/users/<steamuser for Proton, else the user's name>/Documents), never the XDG folder.
+// The installation around a game folder the player chose: its prefix is the enclosing Wine
+// prefix (the nearest parent holding system.reg and drive_c); or, for a folder in a Steam
+// library's steamapps/common, Proton's prefix of the app whose manifest names that folder; or
+// the prefix of the first launcher record that names the folder (a non-Steam shortcut, Lutris,
+// Bottles, Heroic). Its documents folder follows from the prefix (see prefixDocumentsFolder), or
+// is environment.documentsFolder when there is no prefix. A prefix without any documents folder
+// yet gives the one the game would use there (drive_c/users/<steamuser for Proton, else the
+// user's name>/Documents), never the XDG folder.
 Installation installationAt(const std::filesystem::path& gameFolder, const Environment& environment,
                             Source source = Source::ChosenByHand);
 
-// The game's "My Documents" inside a prefix: the Personal value of the prefix's user.reg (Shell
-// Folders, or User Shell Folders with %USERPROFILE% expanded) mapped through dosdevices; else
-// drive_c/users/<user>/Documents or "My Documents" (Proton's user is steamuser). A symbolic link
-// (to the XDG documents folder, as Wine makes them) is followed. Nothing when none exists.
-std::optional<std::filesystem::path> prefixDocumentsFolder(const std::filesystem::path& prefix);
+// The installation of a game folder whose prefix is known (stored by an earlier start): the
+// documents folder worked out again from the prefix, or the XDG folder without one.
+Installation installationIn(const std::filesystem::path& gameFolder,
+                            const std::optional<std::filesystem::path>& prefix, Source source,
+                            std::string appId, const Environment& environment);
+
+// Every Wine prefix the launchers know of and that exists, whether or not it holds the game.
+std::vector<std::filesystem::path> knownPrefixes(const Environment& environment);
+
+// The game's "My Documents" inside a prefix, as Wine gives it to the game: the Personal value of
+// User Shell Folders in the prefix's user.reg, expanded, mapped through dosdevices, even when that
+// folder does not exist (Wine hands out the path and makes the folder only when asked); else the
+// Personal value of Shell Folders when that folder exists; else drive_c/users/<user>/Documents or
+// "My Documents" when it exists (Proton's user is steamuser). A symbolic link (to the XDG
+// documents folder, as Wine makes them) is followed. A folder that is not plausible (see
+// documentsRefusal in WinePrefix.h: a system folder such as /etc or /tmp) is passed over with a
+// line on standard error. Nothing when no folder remains. home is the player's home folder.
+std::optional<std::filesystem::path> prefixDocumentsFolder(const std::filesystem::path& prefix,
+                                                           const std::filesystem::path& home = {});
 
 // A Windows path ("C:\\Program Files\\...") as a Linux path inside prefix, through the prefix's
 // dosdevices/<letter>: links, each component matched without regard to letter case as Wine does.
-// Nothing when the drive letter has no link.
+// Nothing when the drive letter has no link, and nothing for a path no real one could be (longer
+// than Windows' 32,767 characters, more than kMaxWindowsPathComponents components or a component
+// longer than 255 bytes): such a value of a registry file is damaged, and it is refused before
+// any work is spent on it.
+inline constexpr std::size_t kMaxWindowsPathChars = 32767;
+inline constexpr std::size_t kMaxWindowsPathComponents = 1024;
 std::optional<std::filesystem::path> windowsToLinuxPath(const std::filesystem::path& prefix,
                                                         std::string_view windowsPath);
 

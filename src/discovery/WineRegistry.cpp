@@ -8,6 +8,10 @@ namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
 
+// Far above any value Wine or a program writes (Windows itself advises keeping values below
+// 2 KB); a longer one is passed over as damaged, without decoding it.
+constexpr std::size_t kMaxValueBytes = 1u << 20;
+
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
@@ -175,7 +179,7 @@ bool onlyBlanksFrom(std::string_view line, std::size_t pos) {
 // "hex:" or "hex(N):" data: bytes as two hex digits separated by commas, continued on the next
 // line after a trailing backslash.
 bool readHexBytes(Lines& lines, std::string_view line, std::size_t pos,
-                  std::vector<std::uint8_t>& out) {
+                  std::vector<std::uint8_t>& out, bool& tooLong) {
     for (;;) {
         while (pos < line.size() && isBlank(line[pos]))
             ++pos;
@@ -189,8 +193,11 @@ bool readHexBytes(Lines& lines, std::string_view line, std::size_t pos,
         }
         if (pos + 1 >= line.size() || hexDigit(line[pos]) < 0 || hexDigit(line[pos + 1]) < 0)
             return false;
-        out.push_back(
-            static_cast<std::uint8_t>(hexDigit(line[pos]) * 16 + hexDigit(line[pos + 1])));
+        if (out.size() < kMaxValueBytes)
+            out.push_back(
+                static_cast<std::uint8_t>(hexDigit(line[pos]) * 16 + hexDigit(line[pos + 1])));
+        else
+            tooLong = true;
         pos += 2;
         while (pos < line.size() && isBlank(line[pos]))
             ++pos;
@@ -208,7 +215,18 @@ bool startsWith(std::string_view text, std::size_t pos, std::string_view prefix)
 }
 
 // The part after "=" of a value line.
-bool readData(Lines& lines, std::string_view line, std::size_t pos, RegistryValue& value) {
+bool readData(Lines& lines, std::string_view line, std::size_t pos, RegistryValue& value,
+              bool& tooLong) {
+    if (line.size() - pos > kMaxValueBytes) {
+        // Texts and numbers stand on one line; bytes may go on over the next ones.
+        if (line.substr(pos).starts_with("hex")) {
+            std::string_view rest = line;
+            while (!rest.empty() && rest.back() == '\\' && lines.next(rest)) {
+            }
+        }
+        tooLong = true;
+        return true;
+    }
     if (pos < line.size() && line[pos] == '"') {
         std::u16string units;
         ++pos;
@@ -269,7 +287,7 @@ bool readData(Lines& lines, std::string_view line, std::size_t pos, RegistryValu
         if (!readType(value.type) || pos >= line.size() || line[pos] != ':')
             return false;
         value.kind = RegistryValue::Kind::Binary;
-        return readHexBytes(lines, line, pos + 1, value.bytes);
+        return readHexBytes(lines, line, pos + 1, value.bytes, tooLong);
     }
     return false;
 }
@@ -279,7 +297,12 @@ bool readData(Lines& lines, std::string_view line, std::size_t pos, RegistryValu
 // characters, so this spares decoding the thousands of keys of a system.reg. Names with escapes
 // other than a doubled backslash are left undecided (false), to be decoded in full.
 bool surelyNoneOf(std::string_view raw, const std::vector<std::string>& wanted) {
-    for (const std::string& name : wanted) {
+    for (const std::string& wantedName : wanted) {
+        // For "parent\\*" it is enough that the name starts with "parent\\".
+        const bool wildcard = wantedName.ends_with("\\*");
+        const std::string_view name =
+            wildcard ? std::string_view(wantedName).substr(0, wantedName.size() - 1)
+                     : std::string_view(wantedName);
         std::size_t r = 0;
         std::size_t w = 0;
         for (;;) {
@@ -300,6 +323,8 @@ bool surelyNoneOf(std::string_view raw, const std::vector<std::string>& wanted) 
             } else if (static_cast<unsigned char>(c) >= 0x80) {
                 return false; // UTF-8 of a non-ASCII name
             }
+            if (wildcard && w == name.size())
+                return false; // a name below the parent: decided by the full reading
             if (w >= name.size() || name[w] != c)
                 break;
             ++r;
@@ -307,6 +332,20 @@ bool surelyNoneOf(std::string_view raw, const std::vector<std::string>& wanted) 
         }
     }
     return true;
+}
+
+bool isWanted(const std::string& name, const std::vector<std::string>& wanted) {
+    for (const std::string& each : wanted) {
+        if (each == name)
+            return true;
+        if (each.ends_with("\\*")) {
+            const std::string_view parent = std::string_view(each).substr(0, each.size() - 1);
+            if (name.size() > parent.size() && name.starts_with(parent) &&
+                name.find('\\', parent.size()) == std::string::npos)
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -384,8 +423,7 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
                 return std::nullopt;
             const std::string name = lowerAscii(utf16ToUtf8(units));
             inKey = true;
-            skipping =
-                !wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end();
+            skipping = !wanted.empty() && !isWanted(name, wanted);
             current = skipping ? nullptr : &registry.keys_[name];
             if (skipping)
                 lines.skipToKeyLine();
@@ -410,9 +448,11 @@ std::optional<WineRegistry> WineRegistry::parse(std::string_view text,
         if (pos >= line.size() || line[pos] != '=')
             return std::nullopt;
         RegistryValue value;
-        if (!readData(lines, line, pos + 1, value))
+        bool tooLong = false;
+        if (!readData(lines, line, pos + 1, value, tooLong))
             return std::nullopt;
-        (*current)[name] = std::move(value);
+        if (!tooLong)
+            (*current)[name] = std::move(value);
     }
     return registry;
 }
@@ -424,6 +464,17 @@ const RegistryValue* WineRegistry::find(std::string_view keyPath,
         return nullptr;
     const auto value = key->second.find(lowerAscii(valueName));
     return value == key->second.end() ? nullptr : &value->second;
+}
+
+std::vector<std::string> WineRegistry::subkeys(std::string_view keyPath) const {
+    std::vector<std::string> found;
+    const std::string parent = lowerAscii(keyPath) + "\\";
+    for (auto it = keys_.lower_bound(parent); it != keys_.end() && it->first.starts_with(parent);
+         ++it) {
+        if (it->first.find('\\', parent.size()) == std::string::npos)
+            found.push_back(it->first);
+    }
+    return found;
 }
 
 std::optional<std::string> WineRegistry::text(std::string_view keyPath,

@@ -35,7 +35,8 @@ class WineRegistry {
 public:
     // Reads the whole text. With onlyKeys (key paths, any letter case), only those keys are kept
     // and the values of other keys are passed over without a closer look, which is much faster
-    // on the large system.reg of a prefix with many programs.
+    // on the large system.reg of a prefix with many programs. A key path ending in "\\*" stands
+    // for every key one level below it ("Software\\GOG.com\\Games\\*").
     static std::optional<WineRegistry> parse(std::string_view text,
                                              const std::vector<std::string>& onlyKeys = {});
 
@@ -46,6 +47,9 @@ public:
     std::optional<std::string> text(std::string_view keyPath, std::string_view valueName) const;
 
     std::size_t keyCount() const { return keys_.size(); }
+
+    // The keys one level below keyPath that were kept, as lower-case paths, in sorted order.
+    std::vector<std::string> subkeys(std::string_view keyPath) const;
 
 private:
     std::map<std::string, std::map<std::string, RegistryValue>> keys_; // lower-case names

@@ -6,6 +6,7 @@
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/StartupRecovery.h"
 #include "platform/KeyValueStore.h"
+#include "platform/RaiseRequests.h"
 #include "platform/ResourceExtractor.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextCodec.h"
@@ -37,6 +38,15 @@ const char* const kLanguages[] = {"deutsch", "english", "italiano"};
 // The name the already-started message carries as its caption: the program file's base name.
 QString applicationName() {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+// When the player starts the program again, the window of the copy that runs comes forward,
+// out of the task bar if it was minimized.
+void bringToFront(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace
@@ -111,6 +121,7 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
             this, applicationName(),
             catalogue_.message(TranslationCatalogue::kGeneralSection, "MESSAGE_ALREADYSTARTED"));
         duplicateInstance_ = true;
+        (void)platform::requestRaise(tempFolder_);
         // The rest of the sequence still runs; the dialog just never opens its loop.
         outcome = StartupOutcome::EndAfterStartup;
     } else if (const QString lockProblem =
@@ -119,6 +130,10 @@ MainSettingsDialog::StartupOutcome MainSettingsDialog::startUp() {
         // The program runs all the same; it only cannot keep a second copy away.
         prompter().showMessage(this, QString(), lockProblem, ui::MessageIcon::Warning);
     }
+    if (singleInstance_->state() == platform::SingleInstance::State::Acquired)
+        connect(new platform::RaiseRequestListener(tempFolder_, this),
+                &platform::RaiseRequestListener::raiseRequested, this,
+                [this] { bringToFront(this); });
 
     setUpBanner();
     fillResolutionList();
@@ -224,9 +239,11 @@ app::GameLocator MainSettingsDialog::gameLocator() {
 
 void MainSettingsDialog::useInstallation(const discovery::Installation& installation) {
     installation_ = installation;
-    // The game's per-user folder; that it exists already is the usual case.
+    // The game's per-user folder; that it exists already is the usual case. Nothing is made in
+    // a prefix Proton has not made yet: Proton copies in only what is missing.
     const fs::path userFolder = app::GamePaths::userFolderIn(installation.documentsFolder);
-    ::mkdir(userFolder.c_str(), 0755);
+    if (!installation.prefixNotMadeYet)
+        ::mkdir(userFolder.c_str(), 0755);
     paths_.setInstallation(installation);
 }
 

@@ -26,6 +26,10 @@ OwnText roleName(BackupFileRole role) {
     case BackupFileRole::Backup:
     case BackupFileRole::Target:
         return {"Die Sicherung", "the backup", "il backup"};
+    case BackupFileRole::RestoreJournal:
+        return {"Das Wiederherstellungsprotokoll im Konfigurationsordner des Programms",
+                "the restore journal in the program's configuration folder",
+                "il registro di ripristino nella cartella di configurazione del programma"};
     case BackupFileRole::None:
         break;
     }
@@ -78,6 +82,15 @@ OwnText problemSentence(const BackupResult& result, bool gameFile) {
                 "wählen.",
                 "\"%1\" is one of the game files being backed up; choose another name.",
                 "\"%1\" è uno dei file del gioco da salvare; scegli un altro nome."};
+    case BackupProblem::JournalUnusable:
+        return {"Im Konfigurationsordner des Programms kann „%1“ weder verwendet noch "
+                "beiseitegelegt werden: %2. Solange das so ist, können keine Sicherungen erstellt "
+                "oder geladen werden.",
+                "In the program's configuration folder, \"%1\" can be neither used nor set aside: "
+                "%2. Until this is mended, backups can be neither created nor loaded.",
+                "Nella cartella di configurazione del programma, \"%1\" non può essere né usato "
+                "né messo da parte: %2. Finché è così, i backup non possono essere né creati né "
+                "caricati."};
     case BackupProblem::UnfinishedRestore: // worded by backupFailureText itself
     case BackupProblem::None:
         break;
@@ -143,7 +156,9 @@ QString backupFailureText(std::string_view languageName, const BackupResult& res
                             app::describeError(languageName, result.error));
     } else {
         sentence = app::ownText(languageName, problemSentence(result, gameFile));
-        if (sentence.contains(QLatin1String("%1")))
+        if (result.problem == BackupProblem::JournalUnusable)
+            sentence = sentence.arg(file, app::describeError(languageName, result.error));
+        else if (sentence.contains(QLatin1String("%1")))
             sentence = sentence.arg(file);
     }
     return sentence + QLatin1Char(' ') +

@@ -25,13 +25,25 @@ constexpr app::OwnText kRestoreFailed{
     "Il caricamento di un backup era stato interrotto e non può essere completato:\n%1: %2.\n\n"
     "I file del gioco possono contenere ancora parti di due backup. Caricate di nuovo il backup "
     "quando il file sarà di nuovo scrivibile."};
-constexpr app::OwnText kRestoreJournalDamaged{
-    "Das Laden einer Sicherung wurde unterbrochen; seine Aufzeichnung %1 ist beschädigt und "
-    "wurde beiseitegelegt. Laden Sie die Sicherung erneut.",
-    "Loading a backup was interrupted; its record %1 is damaged and was set aside. Load the "
-    "backup again.",
-    "Il caricamento di un backup era stato interrotto; la sua registrazione %1 è danneggiata ed "
-    "è stata messa da parte. Caricate di nuovo il backup."};
+// A journal that was not ours says nothing about any load: the player learns that it was found,
+// that nothing of it ran, and where it now lies.
+constexpr app::OwnText kUnknownJournalSetAside{
+    "Im Konfigurationsordner „%1“ lag ein unbekanntes Wiederherstellungsprotokoll. Es wurde "
+    "nicht ausgeführt und als „%2“ beiseitegelegt; keine Spieldatei wurde verändert.",
+    "An unknown restore journal was found in the configuration folder \"%1\". It was not "
+    "carried out and was set aside as \"%2\"; no game file was changed.",
+    "Nella cartella di configurazione \"%1\" è stato trovato un registro di ripristino "
+    "sconosciuto. Non è stato eseguito ed è stato messo da parte come \"%2\"; nessun file del "
+    "gioco è stato modificato."};
+constexpr app::OwnText kJournalUnusable{
+    "Im Konfigurationsordner „%1“ kann „%2“ weder verwendet noch beiseitegelegt werden: %3.\n\n"
+    "Keine Spieldatei wurde verändert. Sicherungen können erst wieder erstellt und geladen "
+    "werden, wenn das behoben ist.",
+    "In the configuration folder \"%1\", \"%2\" can be neither used nor set aside: %3.\n\n"
+    "No game file was changed. Backups can be created and loaded again once this is mended.",
+    "Nella cartella di configurazione \"%1\", \"%2\" non può essere né usato né messo da "
+    "parte: %3.\n\nNessun file del gioco è stato modificato. I backup potranno essere creati e "
+    "caricati di nuovo quando il problema sarà risolto."};
 constexpr app::OwnText kLockUnavailable{
     "Die Sperrdatei %1 kann nicht angelegt werden: %2.\n\nDas Programm läuft trotzdem, erkennt "
     "aber eine zweite gestartete Kopie nicht.",
@@ -72,8 +84,15 @@ QString restoreRecoveryMessage(std::string_view languageName,
     case Outcome::Failed:
         return app::ownText(languageName, kRestoreFailed)
             .arg(file, app::describeError(languageName, recovery.error));
-    case Outcome::Damaged:
-        return app::ownText(languageName, kRestoreJournalDamaged).arg(file);
+    case Outcome::SetAside:
+        return app::ownText(languageName, kUnknownJournalSetAside)
+            .arg(platform::pathToQString(recovery.file.parent_path()),
+                 platform::pathToQString(recovery.setAsideAs.filename()));
+    case Outcome::Unusable:
+        return app::ownText(languageName, kJournalUnusable)
+            .arg(platform::pathToQString(recovery.file.parent_path()),
+                 platform::pathToQString(recovery.file.filename()),
+                 app::describeError(languageName, recovery.error));
     }
     return {};
 }

@@ -36,11 +36,15 @@ struct GameFile {
 };
 
 BackupFileRole roleOf(const fs::path& file, const fs::path& engineFile,
-                      const fs::path& userOptionsFile, const fs::path& shaderFile) {
+                      const fs::path& userOptionsFile, const fs::path& shaderFile,
+                      const fs::path& journal) {
     return file == engineFile        ? BackupFileRole::EngineFile
            : file == userOptionsFile ? BackupFileRole::UserOptionsFile
            : file == shaderFile      ? BackupFileRole::ShaderFile
-                                     : BackupFileRole::None;
+           : file.parent_path() == journal.parent_path() &&
+                   file.filename().string().starts_with(journal.filename().string())
+               ? BackupFileRole::RestoreJournal
+               : BackupFileRole::None;
 }
 
 // An interrupted restore must be finished before the game files are read or written again;
@@ -51,12 +55,15 @@ std::optional<BackupResult> finishEarlierRestore(BackupOperation op, const fs::p
                                                  const fs::path& journal) {
     const RestoreRecovery recovery =
         recoverInterruptedRestore(engineFile, userOptionsFile, shaderFile, journal);
-    // A running copy's restore is waited for by the write itself. After a damaged journal the
-    // files may be a mix: loading a whole backup mends that, a backup of them would keep it.
-    if (recovery.ok() || recovery.outcome == RestoreRecovery::Outcome::Busy ||
-        (recovery.outcome == RestoreRecovery::Outcome::Damaged && op == BackupOperation::Load))
+    // A running copy's restore is waited for by the write itself. A journal set aside was not
+    // ours: it tells nothing about the game files.
+    using Outcome = RestoreRecovery::Outcome;
+    if (recovery.ok() || recovery.outcome == Outcome::Busy || recovery.outcome == Outcome::SetAside)
         return std::nullopt;
-    return failure(op, roleOf(recovery.file, engineFile, userOptionsFile, shaderFile),
+    if (recovery.outcome == Outcome::Unusable)
+        return failure(op, BackupFileRole::RestoreJournal, recovery.file, recovery.error,
+                       BackupProblem::JournalUnusable);
+    return failure(op, roleOf(recovery.file, engineFile, userOptionsFile, shaderFile, journal),
                    recovery.file, recovery.error, BackupProblem::UnfinishedRestore);
 }
 
@@ -70,6 +77,7 @@ RestoreRecovery recoverInterruptedRestore(const fs::path& engineFile,
         platform::recoverFileGroup(journal, {engineFile, userOptionsFile, shaderFile});
     RestoreRecovery result;
     result.file = group.file;
+    result.setAsideAs = group.setAsideAs;
     result.error = group.error;
     switch (group.outcome) {
     case Outcome::Nothing:
@@ -84,8 +92,11 @@ RestoreRecovery recoverInterruptedRestore(const fs::path& engineFile,
     case Outcome::Failed:
         result.outcome = RestoreRecovery::Outcome::Failed;
         break;
-    case Outcome::Damaged:
-        result.outcome = RestoreRecovery::Outcome::Damaged;
+    case Outcome::SetAside:
+        result.outcome = RestoreRecovery::Outcome::SetAside;
+        break;
+    case Outcome::Unusable:
+        result.outcome = RestoreRecovery::Outcome::Unusable;
         break;
     }
     return result;
@@ -236,7 +247,7 @@ BackupResult loadBackup(const fs::path& backupFile, const fs::path& engineFile,
     bool unfinished = false;
     if (const auto writeError =
             platform::writeFilesWithJournal(writes, journal, &failed, &unfinished))
-        return failure(op, roleOf(failed, engineFile, userOptionsFile, shaderFile), failed,
+        return failure(op, roleOf(failed, engineFile, userOptionsFile, shaderFile, journal), failed,
                        writeError,
                        unfinished ? BackupProblem::UnfinishedRestore : BackupProblem::None);
     return {op, BackupFileRole::None, backupFile, {}, BackupProblem::None};
@@ -262,6 +273,9 @@ std::string describeBackupResult(const BackupResult& result) {
         break;
     case BackupFileRole::None:
         what = file;
+        break;
+    case BackupFileRole::RestoreJournal:
+        what = "the restore journal " + file + " in the program's configuration folder";
         break;
     case BackupFileRole::Backup:
     case BackupFileRole::Target:
@@ -301,6 +315,11 @@ std::string describeBackupResult(const BackupResult& result) {
         break;
     case BackupProblem::TargetIsGameFile:
         sentence = file + " is one of the game files being backed up; choose another name.";
+        break;
+    case BackupProblem::JournalUnusable:
+        sentence = "The restore journal " + file +
+                   " can be neither used nor set aside: " + platform::describeError(result.error) +
+                   ". Backups can be neither created nor loaded until it can.";
         break;
     case BackupProblem::UnfinishedRestore:
         sentence = "Loading a backup was interrupted and can be neither completed nor undone: " +

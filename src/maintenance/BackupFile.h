@@ -44,6 +44,8 @@ enum class BackupProblem {
     UnfinishedRestore, // a restore interrupted (by a kill, or a failure it could not undo)
                        // cannot be completed yet, so the game files may be a mix of two
                        // backups until a later recovery completes it
+    JournalUnusable,   // the restore journal (or its lock) in the configuration folder can be
+                       // neither used nor set aside (see RestoreRecovery::Outcome::Unusable)
 };
 
 // The backup file's bytes, or nothing when a part is longer than a 32-bit length can say.
@@ -76,7 +78,15 @@ bool hasBackupExtension(const std::filesystem::path& path);
 
 enum class BackupOperation { Create, Load };
 
-enum class BackupFileRole { None, EngineFile, UserOptionsFile, ShaderFile, Backup, Target };
+enum class BackupFileRole {
+    None,
+    EngineFile,
+    UserOptionsFile,
+    ShaderFile,
+    Backup,
+    Target,
+    RestoreJournal, // the restore journal or its lock, in the program's configuration folder
+};
 
 // What happened, and when something failed, which file and why: enough for the dialog to tell
 // the user exactly which file is in the way.
@@ -103,18 +113,25 @@ struct RestoreRecovery {
         Completed, // an interrupted restore was finished: the files now hold that backup
         Busy,      // another running copy is restoring right now
         Failed,    // a game file could not be replaced; the next attempt tries again
-        Damaged,   // the journal was unreadable and was set aside; no file was touched
+        SetAside,  // the journal was not one of ours for these three files (damaged, not a
+                   // regular file, a link, written for another installation, or naming files
+                   // we did not stage); it was moved to setAsideAs untouched, no file was changed
+        Unusable,  // the journal or its lock can be neither used nor set aside (a folder we may
+                   // not write, a pipe we cannot move); no file was changed
     };
     Outcome outcome = Outcome::Nothing;
-    std::filesystem::path file; // the file that failed, or the journal
+    std::filesystem::path file; // the file that failed, or the journal (or its lock file)
+    std::filesystem::path setAsideAs;
     std::error_code error;
 
     bool ok() const { return outcome == Outcome::Nothing || outcome == Outcome::Completed; }
 };
 
 // Finishes a backup load that was killed part-way, so that the three game files all come from
-// the backup being loaded, and removes what killed loads left beside the game files. Loading and
-// creating a backup call it first; the start-up should call it too, before it reads any setting.
+// the backup being loaded, and removes what killed loads left beside the game files. Only a
+// journal written by a load of these same three files, whose every step puts a file we staged
+// in place of one of them, is carried out; any other is set aside. Loading and creating a backup
+// call it first; the start-up should call it too, before it reads any setting.
 RestoreRecovery
 recoverInterruptedRestore(const std::filesystem::path& engineFile,
                           const std::filesystem::path& userOptionsFile,

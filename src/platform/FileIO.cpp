@@ -300,204 +300,10 @@ std::error_code commit(StagedFile& staged, bool discardOnFailure = true) {
     return {};
 }
 
-GroupWriteProbe groupWriteProbe = nullptr;
-
-void probe(int point) {
-    if (groupWriteProbe)
-        groupWriteProbe(point);
-}
-
-// The journal: a first line naming the format, then for each file its target and its staged
-// content (empty: the target is to be removed), each as "<length>:<bytes>\n" so that any byte
-// of a path survives, and "end\n" last.
-constexpr std::string_view kJournalHeader = "draskel3-tuning group write 1\n";
-
-struct JournalEntry {
-    fs::path target;
-    fs::path staged; // empty: remove the target
-};
-
-void appendField(std::string& out, const std::string& text) {
-    out += std::to_string(text.size());
-    out += ':';
-    out += text;
-    out += '\n';
-}
-
-std::string encodeJournal(const std::vector<JournalEntry>& entries) {
-    std::string out(kJournalHeader);
-    for (const JournalEntry& entry : entries) {
-        appendField(out, entry.target.string());
-        appendField(out, entry.staged.string());
-    }
-    out += "end\n";
-    return out;
-}
-
-std::optional<std::string> takeField(std::string_view& in) {
-    const std::size_t colon = in.find(':');
-    if (colon == std::string_view::npos || colon == 0 || colon > 9)
-        return std::nullopt;
-    std::size_t length = 0;
-    for (char c : in.substr(0, colon)) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        length = length * 10 + static_cast<std::size_t>(c - '0');
-    }
-    in.remove_prefix(colon + 1);
-    if (in.size() < length + 1 || in[length] != '\n')
-        return std::nullopt;
-    std::string field(in.substr(0, length));
-    in.remove_prefix(length + 1);
-    return field;
-}
-
-// A staged file is only ever our own temporary beside its target; a journal naming anything
-// else is not one we wrote, and nothing it names is touched.
-bool isOurStagedFile(const JournalEntry& entry) {
-    if (entry.staged.empty())
-        return entry.target.is_absolute() && !entry.target.filename().empty();
-    return entry.target.is_absolute() && entry.staged.parent_path() == entry.target.parent_path() &&
-           parseTemporaryName(entry.staged.filename().string(), entry.target.filename().string(),
-                              kGroupWrite)
-               .matches;
-}
-
-std::optional<std::vector<JournalEntry>> decodeJournal(std::string_view in) {
-    if (in.substr(0, kJournalHeader.size()) != kJournalHeader)
-        return std::nullopt;
-    in.remove_prefix(kJournalHeader.size());
-    std::vector<JournalEntry> entries;
-    while (in != "end\n") {
-        auto target = takeField(in);
-        auto staged = target ? takeField(in) : std::nullopt;
-        if (!staged || entries.size() >= 64)
-            return std::nullopt;
-        entries.push_back({*target, *staged});
-        if (!isOurStagedFile(entries.back()))
-            return std::nullopt;
-    }
-    return entries;
-}
-
-// Applies the journal's entries; entries already applied by a killed run are found done.
-std::error_code applyJournal(const std::vector<JournalEntry>& entries, fs::path& failed) {
-    int point = 2;
-    for (const JournalEntry& entry : entries) {
-        if (entry.staged.empty()) {
-            if (::unlink(entry.target.c_str()) != 0 && errno != ENOENT) {
-                failed = entry.target;
-                return lastError();
-            }
-        } else if (::rename(entry.staged.c_str(), entry.target.c_str()) != 0 && errno != ENOENT) {
-            failed = entry.target;
-            return lastError();
-        }
-        syncFolder(folderOf(entry.target));
-        probe(point++);
-    }
-    return {};
-}
-
-std::error_code removeJournal(const fs::path& journal) {
-    if (::unlink(journal.c_str()) != 0 && errno != ENOENT)
-        return lastError();
-    syncFolder(folderOf(journal));
-    return {};
-}
-
-// Holds the lock of a journal for one group write or recovery.
-class JournalLock {
-public:
-    JournalLock(const fs::path& journal, bool wait) {
-        std::error_code ec;
-        fs::create_directories(folderOf(journal), ec);
-        const fs::path lockFile = journal.string() + ".lock";
-        fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0) {
-            error_ = lastError();
-            return;
-        }
-        int result = 0;
-        while ((result = ::flock(fd_, LOCK_EX | (wait ? 0 : LOCK_NB))) != 0 && errno == EINTR) {
-        }
-        if (result != 0) {
-            error_ = lastError();
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~JournalLock() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    JournalLock(const JournalLock&) = delete;
-    JournalLock& operator=(const JournalLock&) = delete;
-
-    bool held() const { return fd_ >= 0; }
-    std::error_code error() const { return error_; }
-
-private:
-    int fd_ = -1;
-    std::error_code error_;
-};
-
-// Recovery with the journal's lock already held.
-FileGroupRecovery recoverLocked(const fs::path& journal, const std::vector<fs::path>& sweep) {
-    FileGroupRecovery result;
-    std::vector<fs::path> targets;
-    for (const fs::path& target : sweep)
-        targets.push_back(resolveLinks(target));
-
-    std::error_code ec;
-    const auto bytes = readWholeFile(journal, ec, 1u << 20);
-    if (bytes) {
-        const auto entries = decodeJournal(*bytes);
-        if (!entries) {
-            result.outcome = FileGroupRecovery::Outcome::Damaged;
-            result.error = std::make_error_code(std::errc::invalid_argument);
-            result.file = journal;
-            const fs::path aside = journal.string() + ".damaged";
-            if (::rename(journal.c_str(), aside.c_str()) != 0)
-                result.error = lastError();
-            return result;
-        }
-        for (const JournalEntry& entry : *entries)
-            targets.push_back(entry.target);
-        fs::path failed;
-        if (const auto applyError = applyJournal(*entries, failed)) {
-            result.outcome = FileGroupRecovery::Outcome::Failed;
-            result.error = applyError;
-            result.file = failed;
-            return result;
-        }
-        if (const auto removeError = removeJournal(journal)) {
-            result.outcome = FileGroupRecovery::Outcome::Failed;
-            result.error = removeError;
-            result.file = journal;
-            return result;
-        }
-        result.outcome = FileGroupRecovery::Outcome::Completed;
-    } else if (ec != std::errc::no_such_file_or_directory) {
-        result.outcome = FileGroupRecovery::Outcome::Failed;
-        result.error = ec;
-        result.file = journal;
-        return result;
-    }
-    // Staged files of runs killed before their journal was written belong to no write.
-    for (const fs::path& target : targets)
-        result.removed += removeStale(target, kGroupWrite);
-    return result;
-}
-
-} // namespace
-
-std::optional<std::string> readWholeFile(const fs::path& file, std::error_code& error,
-                                         std::size_t maxBytes) {
+// Reads all of the open file fd (closed afterwards; -1 stands for an open that failed, with
+// errno telling why). Only a regular file of at most maxBytes is read.
+std::optional<std::string> readDescriptor(int fd, std::error_code& error, std::size_t maxBytes) {
     error.clear();
-    // Non-blocking, so that a pipe standing where a file should be is refused below instead of
-    // waiting for a writer forever; regular files ignore the flag.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = lastError();
         return std::nullopt;
@@ -538,6 +344,387 @@ std::optional<std::string> readWholeFile(const fs::path& file, std::error_code& 
     }
     ::close(fd);
     return content;
+}
+
+GroupWriteProbe groupWriteProbe = nullptr;
+
+void probe(int point) {
+    if (groupWriteProbe)
+        groupWriteProbe(point);
+}
+
+// The journal: a first line naming the format; the files of the group it belongs to (their count,
+// then each path); then for each file it replaces, its target and its staged content (empty: the
+// target is to be removed); "end\n" last. Every field is "<length>:<bytes>\n", so that any byte of
+// a path survives. A journal of version 1 (earlier versions of this program) names no group.
+constexpr std::string_view kJournalHeader = "draskel3-tuning group write 2\n";
+constexpr std::string_view kJournalHeaderV1 = "draskel3-tuning group write 1\n";
+// A journal names a handful of paths; anything near this size is not one of ours.
+constexpr std::size_t kMaxJournalBytes = 1u << 20;
+constexpr std::size_t kMaxJournalFiles = 64;
+
+struct JournalEntry {
+    fs::path target;
+    fs::path staged; // empty: remove the target
+};
+
+struct Journal {
+    std::optional<std::vector<fs::path>> group; // none in a journal of version 1
+    std::vector<JournalEntry> entries;
+};
+
+// Where a write of file really goes: a link in its last component followed (as writes do), then
+// made absolute and canonical, so that no ".", ".." or linked folder is left in it.
+fs::path canonicalTarget(const fs::path& file) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(resolveLinks(file), ec);
+    if (ec)
+        return {};
+    fs::path canonical = fs::weakly_canonical(absolute, ec);
+    return ec ? absolute.lexically_normal() : canonical;
+}
+
+void appendField(std::string& out, const std::string& text) {
+    out += std::to_string(text.size());
+    out += ':';
+    out += text;
+    out += '\n';
+}
+
+std::string encodeJournal(const std::vector<fs::path>& group,
+                          const std::vector<JournalEntry>& entries) {
+    std::string out(kJournalHeader);
+    appendField(out, std::to_string(group.size()));
+    for (const fs::path& file : group)
+        appendField(out, file.string());
+    for (const JournalEntry& entry : entries) {
+        appendField(out, entry.target.string());
+        appendField(out, entry.staged.string());
+    }
+    out += "end\n";
+    return out;
+}
+
+std::optional<std::string> takeField(std::string_view& in) {
+    const std::size_t colon = in.find(':');
+    if (colon == std::string_view::npos || colon == 0 || colon > 9)
+        return std::nullopt;
+    std::size_t length = 0;
+    for (char c : in.substr(0, colon)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        length = length * 10 + static_cast<std::size_t>(c - '0');
+    }
+    in.remove_prefix(colon + 1);
+    if (in.size() < length + 1 || in[length] != '\n')
+        return std::nullopt;
+    std::string field(in.substr(0, length));
+    in.remove_prefix(length + 1);
+    return field;
+}
+
+std::optional<Journal> decodeJournal(std::string_view in) {
+    Journal journal;
+    if (in.starts_with(kJournalHeader)) {
+        in.remove_prefix(kJournalHeader.size());
+        const auto count = takeField(in);
+        if (!count || count->empty() || count->size() > 2 ||
+            !std::all_of(count->begin(), count->end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        const std::size_t files = std::stoul(*count);
+        if (files == 0 || files > kMaxJournalFiles)
+            return std::nullopt;
+        std::vector<fs::path> group;
+        for (std::size_t i = 0; i < files; ++i) {
+            auto file = takeField(in);
+            if (!file)
+                return std::nullopt;
+            group.emplace_back(std::move(*file));
+        }
+        journal.group = std::move(group);
+    } else if (in.starts_with(kJournalHeaderV1)) {
+        in.remove_prefix(kJournalHeaderV1.size());
+    } else {
+        return std::nullopt;
+    }
+    while (in != "end\n") {
+        auto target = takeField(in);
+        auto staged = target ? takeField(in) : std::nullopt;
+        if (!staged || journal.entries.size() >= kMaxJournalFiles)
+            return std::nullopt;
+        journal.entries.push_back({std::move(*target), std::move(*staged)});
+    }
+    return journal;
+}
+
+// An absolute path with no ".", ".." or empty component and nothing after its file name.
+bool isCanonicalPath(const fs::path& path) {
+    if (!path.is_absolute() || path.filename().empty() ||
+        path.string() != path.lexically_normal().string())
+        return false;
+    for (const fs::path& part : path.relative_path())
+        if (part.empty() || part == "." || part == "..")
+            return false;
+    return true;
+}
+
+// Staged files are made by this user; a copy run as root hands them to the owner of their
+// target (or of its folder, for a new file), as the rename would otherwise give the game's file
+// to root.
+bool stagedByUs(const struct stat& info, const fs::path& target) {
+    if (info.st_uid == ::geteuid())
+        return true;
+    if (::geteuid() != 0)
+        return false;
+    struct stat owner {};
+    if (::stat(target.c_str(), &owner) != 0 && ::stat(folderOf(target).c_str(), &owner) != 0)
+        return false;
+    return info.st_uid == owner.st_uid;
+}
+
+// Whether entry replaces (or removes) one of the group's files, found where a write of the
+// group puts it and not a link, with a staged file we made beside it: a regular file of ours,
+// named as we name them, with no other name. A staged file that is gone was renamed into place by
+// the run that was killed.
+bool entryIsOurs(const JournalEntry& entry, const std::vector<fs::path>& targets) {
+    if (!isCanonicalPath(entry.target) ||
+        std::find(targets.begin(), targets.end(), entry.target) == targets.end())
+        return false;
+    // A link in the target's place would be replaced, never followed; but no load of ours ever
+    // names one. Anything else in the way (a folder) only makes the step fail, touching nothing.
+    struct stat info {};
+    if (::lstat(entry.target.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode))
+            return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    if (entry.staged.empty())
+        return true;
+    if (!isCanonicalPath(entry.staged) ||
+        entry.staged.parent_path() != entry.target.parent_path() ||
+        !parseTemporaryName(entry.staged.filename().string(), entry.target.filename().string(),
+                            kGroupWrite)
+             .matches)
+        return false;
+    if (::lstat(entry.staged.c_str(), &info) != 0)
+        return errno == ENOENT;
+    return S_ISREG(info.st_mode) && info.st_nlink == 1 && stagedByUs(info, entry.target);
+}
+
+// A journal we may carry out: one written for exactly this group of files, every entry of which
+// only puts a staged file of ours in place of one of them (see entryIsOurs).
+bool journalIsOurs(const Journal& journal, const std::vector<fs::path>& group) {
+    std::vector<fs::path> targets;
+    for (const fs::path& file : group)
+        targets.push_back(canonicalTarget(file));
+    if (journal.group) {
+        std::vector<fs::path> recorded;
+        for (const fs::path& file : *journal.group)
+            recorded.push_back(canonicalTarget(file));
+        std::vector<fs::path> expected = targets;
+        std::sort(recorded.begin(), recorded.end());
+        std::sort(expected.begin(), expected.end());
+        if (recorded != expected)
+            return false;
+    }
+    return std::all_of(journal.entries.begin(), journal.entries.end(),
+                       [&](const JournalEntry& entry) { return entryIsOurs(entry, targets); });
+}
+
+// Applies the journal's entries; entries already applied by a killed run are found done.
+std::error_code applyJournal(const std::vector<JournalEntry>& entries, fs::path& failed) {
+    int point = 2;
+    for (const JournalEntry& entry : entries) {
+        if (entry.staged.empty()) {
+            if (::unlink(entry.target.c_str()) != 0 && errno != ENOENT) {
+                failed = entry.target;
+                return lastError();
+            }
+        } else if (::rename(entry.staged.c_str(), entry.target.c_str()) != 0 && errno != ENOENT) {
+            failed = entry.target;
+            return lastError();
+        }
+        syncFolder(folderOf(entry.target));
+        probe(point++);
+    }
+    return {};
+}
+
+std::error_code removeJournal(const fs::path& journal) {
+    if (::unlink(journal.c_str()) != 0 && errno != ENOENT)
+        return lastError();
+    syncFolder(folderOf(journal));
+    return {};
+}
+
+// Reads the journal without following a link and without waiting on a pipe; anything but a
+// regular file of at most kMaxJournalBytes fails.
+std::optional<std::string> readJournal(const fs::path& journal, std::error_code& error) {
+    return readDescriptor(::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC),
+                          error, kMaxJournalBytes);
+}
+
+// Moves whatever stands at journal out of the way without opening or following it, to
+// journal + ".set-aside" (or "-2" ... "-9" when earlier ones are kept there).
+std::error_code setJournalAside(const fs::path& journal, fs::path& aside) {
+    const std::string base = journal.string() + ".set-aside";
+    for (int i = 1; i <= 9; ++i) {
+        aside = i == 1 ? base : base + "-" + std::to_string(i);
+        if (::renameat2(AT_FDCWD, journal.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) ==
+            0) {
+            syncFolder(folderOf(journal));
+            return {};
+        }
+        if (errno != EEXIST && errno != ENOTEMPTY)
+            break; // a file system without RENAME_NOREPLACE, or a real failure
+    }
+    // Replaces the first one kept, when that is a file.
+    aside = base;
+    if (::rename(journal.c_str(), aside.c_str()) != 0)
+        return lastError();
+    syncFolder(folderOf(journal));
+    return {};
+}
+
+// Holds the lock of a journal for one group write or recovery. The lock file is ours alone: a
+// link, a pipe or an empty folder in its place is a leftover or planted, and is removed.
+class JournalLock {
+public:
+    JournalLock(const fs::path& journal, bool wait) : file_(journal.string() + ".lock") {
+        std::error_code ec;
+        fs::create_directories(folderOf(journal), ec);
+        for (int attempt = 0; attempt < 2 && fd_ < 0; ++attempt) {
+            fd_ =
+                ::open(file_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+            struct stat info {};
+            if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+                break;
+            error_ = fd_ >= 0 ? std::make_error_code(std::errc::invalid_argument) : lastError();
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = -1;
+            if (error_ == std::errc::permission_denied ||
+                error_ == std::errc::read_only_file_system || !clearPlace())
+                return;
+        }
+        if (fd_ < 0)
+            return;
+        error_.clear();
+        int result = 0;
+        while ((result = ::flock(fd_, LOCK_EX | (wait ? 0 : LOCK_NB))) != 0 && errno == EINTR) {
+        }
+        if (result != 0) {
+            error_ = lastError();
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~JournalLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    bool busy() const {
+        return error_ == std::errc::resource_unavailable_try_again ||
+               error_ == std::errc::operation_would_block;
+    }
+    std::error_code error() const { return error_; }
+    const fs::path& file() const { return file_; }
+
+private:
+    // Removes what is not a lock file of ours from the lock's place; false when it cannot.
+    bool clearPlace() {
+        struct stat info {};
+        if (::lstat(file_.c_str(), &info) != 0)
+            return errno == ENOENT;
+        if (S_ISREG(info.st_mode))
+            return false; // a lock file we cannot open: error_ says why
+        if (S_ISDIR(info.st_mode) ? ::rmdir(file_.c_str()) != 0 : ::unlink(file_.c_str()) != 0) {
+            error_ = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                           : lastError();
+            return false;
+        }
+        return true;
+    }
+
+    fs::path file_;
+    int fd_ = -1;
+    std::error_code error_;
+};
+
+FileGroupRecovery unusable(const fs::path& file, std::error_code error) {
+    FileGroupRecovery result;
+    result.outcome = FileGroupRecovery::Outcome::Unusable;
+    result.file = file;
+    result.error = error;
+    return result;
+}
+
+// Staged files of runs killed before their journal was written belong to no write.
+std::size_t sweepStaged(const std::vector<fs::path>& group) {
+    std::size_t removed = 0;
+    for (const fs::path& file : group)
+        removed += removeStale(resolveLinks(file), kGroupWrite);
+    return removed;
+}
+
+// Recovery with the journal's lock already held.
+FileGroupRecovery recoverLocked(const fs::path& journal, const std::vector<fs::path>& group) {
+    FileGroupRecovery result;
+    struct stat info {};
+    if (::lstat(journal.c_str(), &info) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR)
+            return unusable(journal, lastError());
+        result.removed = sweepStaged(group);
+        return result;
+    }
+
+    std::error_code ec;
+    const auto bytes = readJournal(journal, ec);
+    if (!bytes && ec == std::errc::no_such_file_or_directory) {
+        result.removed = sweepStaged(group);
+        return result;
+    }
+    const auto decoded = bytes ? decodeJournal(*bytes) : std::nullopt;
+    if (!decoded || !journalIsOurs(*decoded, group)) {
+        // Not a journal of ours for these files: nothing it names is touched.
+        if (const auto asideError = setJournalAside(journal, result.setAsideAs))
+            return unusable(journal, asideError);
+        result.outcome = FileGroupRecovery::Outcome::SetAside;
+        result.file = journal;
+        result.error = ec ? ec : std::make_error_code(std::errc::invalid_argument);
+        return result;
+    }
+    // A journal that could not be removed afterwards would be carried out again by every later
+    // recovery, and its removals would then take files written since.
+    if (::access(folderOf(journal).c_str(), W_OK | X_OK) != 0)
+        return unusable(journal, lastError());
+
+    fs::path failed;
+    if (const auto applyError = applyJournal(decoded->entries, failed)) {
+        result.outcome = FileGroupRecovery::Outcome::Failed;
+        result.error = applyError;
+        result.file = failed;
+        return result;
+    }
+    if (const auto removeError = removeJournal(journal))
+        return unusable(journal, removeError);
+    result.outcome = FileGroupRecovery::Outcome::Completed;
+    result.removed = sweepStaged(group);
+    return result;
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const fs::path& file, std::error_code& error,
+                                         std::size_t maxBytes) {
+    // Non-blocking, so that a pipe standing where a file should be is refused instead of waiting
+    // for a writer forever; regular files ignore the flag.
+    return readDescriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK), error, maxBytes);
 }
 
 std::error_code writeFileAtomically(const fs::path& file, std::string_view bytes) {
@@ -631,11 +818,12 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
     JournalLock lock(journal, true);
     if (!lock.held())
         return fail(lock.error(), journal);
-    std::vector<fs::path> targets;
+    std::vector<fs::path> group;
     for (const auto& file : files)
-        targets.push_back(file.first);
-    const FileGroupRecovery earlier = recoverLocked(journal, targets);
-    if (earlier.outcome == FileGroupRecovery::Outcome::Failed)
+        group.push_back(fs::absolute(file.first).lexically_normal());
+    const FileGroupRecovery earlier = recoverLocked(journal, group);
+    if (earlier.outcome == FileGroupRecovery::Outcome::Failed ||
+        earlier.outcome == FileGroupRecovery::Outcome::Unusable)
         return fail(earlier.error, earlier.file);
 
     std::vector<std::optional<std::string>> previous;
@@ -646,10 +834,17 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
         return ec;
     probe(0);
 
+    // Recovery checks every entry against the group, so the journal names each file by the
+    // canonical path recovery will expect, its staged file beside it.
+    const auto entryFor = [](const StagedFile& file) -> JournalEntry {
+        const fs::path target = canonicalTarget(file.target);
+        return {target, file.temporary.empty() ? fs::path()
+                                               : target.parent_path() / file.temporary.filename()};
+    };
     std::vector<JournalEntry> entries;
     for (const StagedFile& file : staged)
-        entries.push_back({fs::absolute(file.target), fs::absolute(file.temporary)});
-    if (const auto ec = writePrivateFileAtomically(journal, encodeJournal(entries))) {
+        entries.push_back(entryFor(file));
+    if (const auto ec = writePrivateFileAtomically(journal, encodeJournal(group, entries))) {
         for (StagedFile& file : staged)
             file.discard();
         return fail(ec, journal);
@@ -667,7 +862,7 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
                 if (previous[j])
                     undo.emplace_back(staged[j].target, *previous[j]);
                 else
-                    removals.push_back({fs::absolute(staged[j].target), {}});
+                    removals.push_back({canonicalTarget(staged[j].target), {}});
             }
             std::vector<StagedFile> undone;
             const auto leaveForRecovery = [&] {
@@ -679,8 +874,8 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
                 return leaveForRecovery();
             std::vector<JournalEntry> undoEntries = removals;
             for (const StagedFile& file : undone)
-                undoEntries.push_back({fs::absolute(file.target), fs::absolute(file.temporary)});
-            if (writePrivateFileAtomically(journal, encodeJournal(undoEntries))) {
+                undoEntries.push_back(entryFor(file));
+            if (writePrivateFileAtomically(journal, encodeJournal(group, undoEntries))) {
                 for (StagedFile& file : undone)
                     file.discard();
                 return leaveForRecovery();
@@ -703,18 +898,27 @@ std::error_code writeFilesWithJournal(const std::vector<std::pair<fs::path, std:
     return {};
 }
 
-FileGroupRecovery recoverFileGroup(const fs::path& journal, const std::vector<fs::path>& sweep) {
+FileGroupRecovery recoverFileGroup(const fs::path& journal, const std::vector<fs::path>& group) {
     JournalLock lock(journal, false);
-    if (!lock.held()) {
-        FileGroupRecovery busy;
-        const bool held = lock.error() == std::errc::resource_unavailable_try_again ||
-                          lock.error() == std::errc::operation_would_block;
-        busy.outcome = held ? FileGroupRecovery::Outcome::Busy : FileGroupRecovery::Outcome::Failed;
-        busy.error = held ? std::error_code() : lock.error();
-        busy.file = journal;
-        return busy;
+    if (lock.held())
+        return recoverLocked(journal, group);
+    FileGroupRecovery result;
+    if (lock.busy()) {
+        result.outcome = FileGroupRecovery::Outcome::Busy;
+        result.file = journal;
+        return result;
     }
-    return recoverLocked(journal, sweep);
+    // Without the lock (a folder we may not write) nothing may be carried out; but where there
+    // is no journal, nothing was interrupted either.
+    struct stat info {};
+    if (::lstat(journal.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        result.removed = sweepStaged(group);
+        return result;
+    }
+    // A folder we may not write is the journal's problem; a lock file we cannot use, its own.
+    const bool folder = lock.error() == std::errc::permission_denied ||
+                        lock.error() == std::errc::read_only_file_system;
+    return unusable(folder ? journal : lock.file(), lock.error());
 }
 
 std::size_t removeStaleTemporaries(const fs::path& target) {

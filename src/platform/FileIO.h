@@ -54,13 +54,14 @@ writeFilesAtomically(const std::vector<std::pair<std::filesystem::path, std::str
                      std::filesystem::path* failedFile = nullptr);
 
 // Like writeFilesAtomically, and safe against the process being killed part-way: before the
-// first file is replaced, a journal naming each target and its complete new content (staged
-// beside the target as ".<name>.txn-<pid>-XXXXXX") is written to journal. From then on the
-// group write counts as done: recoverFileGroup finishes the renames a killed process did not
-// get to, so the files never stay a mix of old and new contents. A kill before the journal
-// exists leaves every file as it was. Only one group write or recovery per journal runs at a
-// time (a lock file journal + ".lock" is held meanwhile). An unfinished journal left by an
-// earlier, killed run is recovered first; if that fails, nothing is written.
+// first file is replaced, a journal naming the group (the files written) and for each file its
+// target and its complete new content (staged beside the target as ".<name>.txn-<pid>-XXXXXX") is
+// written to journal. From then on the group write counts as done: recoverFileGroup finishes the
+// renames a killed process did not get to, so the files never stay a mix of old and new
+// contents. A kill before the journal exists leaves every file as it was. Only one group write or
+// recovery per journal runs at a time (a lock file journal + ".lock" is held meanwhile). An
+// unfinished journal left by an earlier, killed run is recovered first; if that fails, nothing is
+// written.
 // A rename that fails while the process lives is undone, so the files are as they were. Only when
 // the undo itself fails (a disk that turned read-only half-way) do the files stay a mix until a
 // later recovery completes the journal left in place; *unfinished is then set to true.
@@ -75,21 +76,28 @@ struct FileGroupRecovery {
         Completed, // an interrupted group write was finished
         Busy,      // another living process is writing this group right now
         Failed,    // a file could not be replaced; the journal stays for the next attempt
-        Damaged,   // the journal is unreadable or names files that are not ours; it was moved
-                   // aside to journal + ".damaged" and no file was touched
+        SetAside,  // the journal was not one of ours for this group (unreadable, damaged, not a
+                   // regular file, reached through a link, written for other files, or naming
+                   // staged files we did not make); it was moved aside unopened or unused, to
+                   // setAsideAs, and no file was touched
+        Unusable,  // the journal (or its lock) can neither be carried out nor set aside, for
+                   // example in a folder we may not write; nothing was touched
     };
     Outcome outcome = Outcome::Nothing;
-    std::error_code error;      // for Failed and Damaged
-    std::filesystem::path file; // the file that failed, or the journal
-    std::size_t removed = 0;    // leftover staged files of killed runs that were removed
+    std::error_code error;            // for Failed, SetAside and Unusable
+    std::filesystem::path file;       // the file that failed, or the journal (or its lock file)
+    std::filesystem::path setAsideAs; // where a journal that is not ours now lies
+    std::size_t removed = 0;          // leftover staged files of killed runs that were removed
 };
 
 // Finishes a group write of writeFilesWithJournal that was interrupted, then removes staged
-// files that killed runs left beside the journal's targets and beside sweepTargets (the files
-// the caller writes in groups) before they wrote a journal. Call it at start-up and before every
-// group write's caller reads the group's files.
+// files that killed runs left beside the group's files before they wrote a journal. group names
+// the files the caller writes in groups (as given to writeFilesWithJournal): a journal is carried
+// out only when it was written for exactly these files and each of its entries puts a staged
+// file of ours in place of one of them (or removes one); anything else is set aside untouched.
+// Call it at start-up and before every group write's caller reads the group's files.
 FileGroupRecovery recoverFileGroup(const std::filesystem::path& journal,
-                                   const std::vector<std::filesystem::path>& sweepTargets = {});
+                                   const std::vector<std::filesystem::path>& group = {});
 
 // Removes the temporary files that killed writes of this program left beside target (after
 // following symbolic links, as writes do): files named ".<name>.tmp-<pid>-XXXXXX" whose process

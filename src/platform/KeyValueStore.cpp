@@ -45,6 +45,16 @@ std::string KeyValueStore::value(std::string_view key, std::string_view name) co
     return profile::readText(file_, key, name, "", kValueBuffer);
 }
 
+std::string KeyValueStore::fullValue(std::string_view key, std::string_view name) const {
+    // Bounded only by the store's file, which the INI engine reads whole; a quoted value loses
+    // its closing quote only when cut, so one byte more than the file keeps it whole.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file_, ec);
+    if (ec)
+        return {};
+    return profile::readText(file_, key, name, "", static_cast<std::size_t>(size) + 2);
+}
+
 std::error_code KeyValueStore::setValue(std::string_view key, std::string_view name,
                                         std::string_view value) {
     if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)

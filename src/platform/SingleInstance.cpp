@@ -54,18 +54,54 @@ std::error_code clearStaleLock(const std::filesystem::path& file) {
     return result;
 }
 
+// Serialises the starts of copies in one folder: from the look at an old lock file to holding
+// the new one, only one starting copy acts at a time. Without it, a copy could take a lock file
+// just made by another (created, but not yet locked) for a stale one and remove it, and a third
+// would then make a new one: two copies would run. The folder's own flock is used, so nothing
+// new can stand in the way; it is held for a moment only, never while a copy runs.
+class StartGuard {
+public:
+    explicit StartGuard(const std::filesystem::path& folder)
+        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_ < 0)
+            return;
+        // A copy stopped right inside its start (a debugger) must not keep every later start
+        // waiting: after a while, go on without the guard.
+        for (int waited = 0; waited < 2000; ++waited) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0)
+                return;
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                break;
+            ::usleep(1000);
+        }
+        ::close(fd_);
+        fd_ = -1;
+    }
+    ~StartGuard() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    StartGuard(const StartGuard&) = delete;
+    StartGuard& operator=(const StartGuard&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 } // namespace
 
 SingleInstance::SingleInstance(const std::filesystem::path& folder)
     : lockFile_(folder / "VORLIX.lock"),
       lock_(std::make_unique<QLockFile>(pathToQString(lockFile_))) {
     lock_->setStaleLockTime(0); // only a dead holder makes a lock stale, never its age
+    const StartGuard guard(folder);
     if (const auto ec = clearStaleLock(lockFile_)) {
         error_ = ec;
         state_ = State::Unavailable;
         return;
     }
-    if (lock_->tryLock(100)) {
+    // Under the guard, a lock file that is still there has a living holder: no waiting.
+    if (lock_->tryLock(0)) {
         state_ = State::Acquired;
         return;
     }
@@ -84,6 +120,13 @@ SingleInstance::SingleInstance(const std::filesystem::path& folder)
     }
 }
 
-SingleInstance::~SingleInstance() = default; // QLockFile unlocks in its destructor
+SingleInstance::~SingleInstance() {
+    if (state_ != State::Acquired)
+        return;
+    // Letting go of the lock removes its file: under the guard, so that a copy starting at this
+    // moment never has the lock file it has just made removed by us.
+    const StartGuard guard(lockFile_.parent_path());
+    lock_->unlock();
+}
 
 } // namespace dk3::platform

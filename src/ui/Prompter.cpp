@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace dk3::ui {
 namespace {
@@ -94,9 +97,21 @@ std::optional<int> QtPrompter::chooseItem(QWidget* parent, const QString& captio
     label->setWordWrap(true);
     layout->addWidget(label);
     auto* list = new QListWidget(&dialog);
-    list->addItems(items);
+    // Entries are shown whole (an installation's folder may be long): they wrap, after a path
+    // separator where a zero-width space lets a line break, instead of hiding behind a scroll bar.
+    list->setWordWrap(true);
+    list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setResizeMode(QListView::Adjust);
+    int widest = 0;
+    for (const QString& item : items) {
+        widest = std::max(widest, list->fontMetrics().horizontalAdvance(item));
+        list->addItem(QString(item).replace(QLatin1Char('/'), QStringLiteral("/\u200B")));
+    }
     list->setCurrentRow(0);
-    list->setMinimumWidth(560);
+    const QScreen* screen = dialog.screen();
+    const int roomy = screen ? screen->availableGeometry().width() * 4 / 5 : 1000;
+    list->setMinimumWidth(std::clamp(widest + 40, 560, std::max(560, roomy)));
     layout->addWidget(list);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     layout->addWidget(buttons);

@@ -40,7 +40,7 @@ TEST(DrivePaths, WindowsPathsMapThroughDriveLinksIgnoringLetterCase) {
 
 TEST(PrefixDocuments, PersonalFromShellFoldersOrExpandedUserShellFolders) {
     FakeHome fake;
-    const fs::path elsewhere = fake.scratch() / "docs on d";
+    const fs::path elsewhere = fake.home() / "docs on d";
     fs::create_directories(elsewhere / "Eigene Dateien");
     const fs::path prefix = fake.makePrefix(
         fake.scratch() / "pfx", "", true, "player",
@@ -48,14 +48,14 @@ TEST(PrefixDocuments, PersonalFromShellFoldersOrExpandedUserShellFolders) {
         "\"Personal\"=\"D:\\\\EIGENE DATEIEN\"\n");
     fs::create_directory_symlink(elsewhere, prefix / "dosdevices/d:");
     fs::create_directories(prefix / "drive_c/users/player/Documents"); // not the one in use
-    EXPECT_EQ(prefixDocumentsFolder(prefix), real(elsewhere / "Eigene Dateien"));
+    EXPECT_EQ(prefixDocumentsFolder(prefix, fake.home()), real(elsewhere / "Eigene Dateien"));
 
     const fs::path expanded = fake.makePrefix(
         fake.scratch() / "pfx2", "", true, "player",
         "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\User Shell Folders] "
         "1\n\"Personal\"=str(2):\"%UserProfile%\\\\Meine Dokumente\"\n");
     fs::create_directories(expanded / "drive_c/users/player/Meine Dokumente");
-    EXPECT_EQ(prefixDocumentsFolder(expanded),
+    EXPECT_EQ(prefixDocumentsFolder(expanded, fake.home()),
               real(expanded / "drive_c/users/player/Meine Dokumente"));
 }
 
@@ -65,7 +65,7 @@ TEST(PrefixDocuments, LinkToXdgFolderIsFollowedAndMissingFoldersFallBack) {
     const fs::path linked = fake.makePrefix(fake.scratch() / "linked", "");
     fs::create_directory_symlink(fake.environment().documentsFolder,
                                  linked / "drive_c/users/player/Documents");
-    EXPECT_EQ(prefixDocumentsFolder(linked), real(fake.environment().documentsFolder));
+    EXPECT_EQ(prefixDocumentsFolder(linked, fake.home()), real(fake.environment().documentsFolder));
 
     // Personal names a folder that is gone; damaged user.reg: the users folder decides.
     const fs::path stale = fake.makePrefix(
@@ -73,12 +73,14 @@ TEST(PrefixDocuments, LinkToXdgFolderIsFollowedAndMissingFoldersFallBack) {
         "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders]\n"
         "\"Personal\"=\"C:\\\\gone\"\n");
     fs::create_directories(stale / "drive_c/users/player/My Documents");
-    EXPECT_EQ(prefixDocumentsFolder(stale), real(stale / "drive_c/users/player/My Documents"));
+    EXPECT_EQ(prefixDocumentsFolder(stale, fake.home()),
+              real(stale / "drive_c/users/player/My Documents"));
     writeFile(stale / "user.reg", "WINE REGISTRY Version 2\n\"no key\"=\"x\"\n");
-    EXPECT_EQ(prefixDocumentsFolder(stale), real(stale / "drive_c/users/player/My Documents"));
+    EXPECT_EQ(prefixDocumentsFolder(stale, fake.home()),
+              real(stale / "drive_c/users/player/My Documents"));
 
     const fs::path bare = fake.makePrefix(fake.scratch() / "bare", "");
-    EXPECT_EQ(prefixDocumentsFolder(bare), std::nullopt);
+    EXPECT_EQ(prefixDocumentsFolder(bare, fake.home()), std::nullopt);
     // Nor does discovery fall back to the XDG folder for a prefix: the game would not use it.
     const fs::path game = fake.makeGame(bare / "drive_c/Game");
     EXPECT_EQ(installationAt(game, fake.environment()).documentsFolder,
@@ -91,7 +93,8 @@ TEST(PrefixDocuments, ProtonUserIsSteamuserEvenBesideOtherUsers) {
         fake.makePrefix(fake.scratch() / "compatdata/1/pfx", "", true, "steamuser");
     fs::create_directories(pfx / "drive_c/users/Public/Documents");
     fs::create_directories(pfx / "drive_c/users/steamuser/Documents");
-    EXPECT_EQ(prefixDocumentsFolder(pfx), real(pfx / "drive_c/users/steamuser/Documents"));
+    EXPECT_EQ(prefixDocumentsFolder(pfx, fake.home()),
+              real(pfx / "drive_c/users/steamuser/Documents"));
 }
 
 } // namespace

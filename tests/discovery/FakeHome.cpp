@@ -1,5 +1,9 @@
 #include "FakeHome.h"
 
+#include <chrono>
+#include <sqlite3.h>
+#include <stdexcept>
+
 namespace dk3::test {
 namespace fs = std::filesystem;
 
@@ -68,6 +72,104 @@ void FakeHome::writeLibraryFolders(const fs::path& root, const std::vector<fs::p
     text += "}\n";
     fs::create_directories(root / "steamapps");
     writeFile(root / "steamapps/libraryfolders.vdf", text);
+}
+
+void FakeHome::writeLutrisDatabase(const fs::path& file,
+                                   const std::vector<LutrisRow>& games) const {
+    fs::create_directories(file.parent_path());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error("cannot make " + file.string());
+    const auto run = [&](const char* sql) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(db));
+    };
+    run("CREATE TABLE games (id INTEGER PRIMARY KEY, name TEXT, sortname TEXT, slug TEXT, "
+        "installer_slug TEXT, parent_slug TEXT, platform TEXT, runner TEXT, executable TEXT, "
+        "directory TEXT, updated DATETIME, lastplayed INTEGER, installed INTEGER, "
+        "installed_at INTEGER, year INTEGER, configpath TEXT, has_custom_banner INTEGER, "
+        "has_custom_icon INTEGER, has_custom_coverart_big INTEGER, playtime REAL, "
+        "hidden INTEGER, service TEXT, service_id TEXT, discord_id TEXT)");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO games (name, slug, runner, executable, directory, installed, "
+                       "configpath, platform) VALUES (?, ?, ?, ?, ?, ?, ?, 'Windows')",
+                       -1, &insert, nullptr);
+    for (const LutrisRow& game : games) {
+        const auto text = [&](int column, const std::string& value) {
+            if (value.empty())
+                sqlite3_bind_null(insert, column);
+            else
+                sqlite3_bind_text(insert, column, value.c_str(), static_cast<int>(value.size()),
+                                  SQLITE_TRANSIENT);
+        };
+        text(1, game.name);
+        text(2, game.configpath);
+        text(3, game.runner);
+        text(4, game.executable);
+        text(5, game.directory);
+        sqlite3_bind_int(insert, 6, game.installed);
+        text(7, game.configpath);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw std::runtime_error(sqlite3_errmsg(db));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}
+
+fs::path FakeHome::makeProtonPrefix(const fs::path& library, const std::string& appId,
+                                    int ageSeconds) const {
+    const fs::path compat = library / "steamapps/compatdata" / appId;
+    const fs::path pfx = makePrefix(compat / "pfx", "", true, "steamuser");
+    fs::create_directories(pfx / "drive_c/users/steamuser/Documents");
+    writeFile(compat / "pfx.lock", "");
+    fs::last_write_time(compat / "pfx.lock",
+                        fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+    return pfx;
+}
+
+std::string shortcutsVdf(const std::vector<FakeHome::Shortcut>& shortcuts) {
+    std::string out;
+    const auto key = [&](char type, const std::string& name) {
+        out.push_back(type);
+        out += name;
+        out.push_back('\0');
+    };
+    const auto text = [&](const std::string& name, const std::string& value) {
+        key('\x01', name);
+        out += value;
+        out.push_back('\0');
+    };
+    const auto int32 = [&](const std::string& name, std::int32_t value) {
+        key('\x02', name);
+        const auto bits = static_cast<std::uint32_t>(value);
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+    };
+    key('\x00', "shortcuts");
+    for (std::size_t i = 0; i < shortcuts.size(); ++i) {
+        key('\x00', std::to_string(i));
+        if (shortcuts[i].appId)
+            int32("appid", *shortcuts[i].appId);
+        text("AppName", shortcuts[i].appName);
+        text("Exe", shortcuts[i].exe);
+        text("StartDir", "\"/\"");
+        int32("IsHidden", 0);
+        int32("LastPlayTime", 1700000000);
+        key('\x00', "tags");
+        text("0", "favorite");
+        out.push_back('\x08');
+        out.push_back('\x08');
+    }
+    out += "\x08\x08";
+    return out;
+}
+
+void FakeHome::writeShortcuts(const fs::path& root, const std::string& account,
+                              const std::vector<Shortcut>& shortcuts) const {
+    fs::create_directories(root / "userdata" / account / "config");
+    writeFile(root / "userdata" / account / "config/shortcuts.vdf", shortcutsVdf(shortcuts));
 }
 
 std::string regEscaped(const std::string& windowsPath) {

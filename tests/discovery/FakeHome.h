@@ -6,7 +6,9 @@
 #include "discovery/Installation.h"
 #include "support/TempDir.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,33 @@ public:
                              const std::vector<std::filesystem::path>& libraries,
                              bool nested = true) const;
 
+    // A Lutris database at file with the games table of Lutris's schema and these games.
+    struct LutrisRow {
+        std::string name;
+        std::string runner;
+        std::string executable;
+        std::string directory;
+        int installed = 1;
+        std::string configpath;
+    };
+    void writeLutrisDatabase(const std::filesystem::path& file,
+                             const std::vector<LutrisRow>& games) const;
+
+    // Proton's prefix compatdata/<app>/pfx in library: a prefix of steamuser with its Documents
+    // folder, and compatdata/<app>/pfx.lock written ageSeconds ago. Returns the pfx folder.
+    std::filesystem::path makeProtonPrefix(const std::filesystem::path& library,
+                                           const std::string& appId, int ageSeconds = 0) const;
+
+    // One non-Steam shortcut of shortcuts.vdf.
+    struct Shortcut {
+        std::optional<std::int32_t> appId; // none: an older file without the field
+        std::string appName;
+        std::string exe; // as Steam stores it, usually in double quotes
+    };
+    // root/userdata/<account>/config/shortcuts.vdf in Valve's binary key-values.
+    void writeShortcuts(const std::filesystem::path& root, const std::string& account,
+                        const std::vector<Shortcut>& shortcuts) const;
+
 private:
     TempDir dir_;
     discovery::Environment environment_;
@@ -47,6 +76,8 @@ private:
 
 // A Windows path's backslashes doubled, as Wine writes them in its registry files.
 std::string regEscaped(const std::string& windowsPath);
+// Valve's binary key-values of shortcuts, as Steam writes shortcuts.vdf.
+std::string shortcutsVdf(const std::vector<FakeHome::Shortcut>& shortcuts);
 // Z:\ followed by the Linux path with backslashes: the Windows name of a Linux folder.
 std::string onDriveZ(const std::filesystem::path& linuxPath);
 

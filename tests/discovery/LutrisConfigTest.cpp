@@ -1,10 +1,22 @@
 #include "discovery/LutrisConfig.h"
 
+#include "discovery/RecordsModule.h"
+
 #include <gtest/gtest.h>
 
 namespace dk3::discovery {
 namespace {
 namespace fs = std::filesystem;
+
+// Lutris's files are read by the records module, as in the program.
+std::optional<LutrisGameConfig> parseLutrisGameConfig(std::string_view yaml) {
+    const RecordReaders* readers = recordReaders();
+    if (!readers) {
+        ADD_FAILURE() << "the records module does not load";
+        return std::nullopt;
+    }
+    return readers->lutrisGameConfig(yaml);
+}
 
 TEST(LutrisConfig, RelativeExeIsTriedInWorkingDirThenPrefixThenDriveC) {
     const auto config = parseLutrisGameConfig("game:\n"

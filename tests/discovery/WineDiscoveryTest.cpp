@@ -39,7 +39,7 @@ TEST(WineDiscovery, WinePrefixVariableComesFirstThenDotWineIn32And64BitPlaces) {
     EXPECT_EQ(found[1].documentsFolder, real(dotWine) / "drive_c/users/player/Documents");
 }
 
-TEST(WineDiscovery, GameOnAnotherDriveAndTheSameGameTwiceCountsOnce) {
+TEST(WineDiscovery, GameOnAnotherDriveInTwoPrefixesIsTwoInstallationsEachOnce) {
     FakeHome fake;
     const fs::path games = fake.scratch() / "mnt/games";
     const fs::path game = fake.makeGame(games / "Draskel 3");
@@ -51,10 +51,20 @@ TEST(WineDiscovery, GameOnAnotherDriveAndTheSameGameTwiceCountsOnce) {
     fake.makePrefix(other, onDriveZ(game));
     fake.environment().winePrefix = other;
 
+    // Also named by a Lutris game in ~/.wine: the same folder and prefix count once.
+    fs::create_directories(fake.home() / ".config/lutris/games");
+    writeFile(fake.home() / ".config/lutris/games/d3.yml",
+              "game:\n  exe: " + (game / "Draskel3.exe").string() +
+                  "\n  prefix: " + dotWine.string() + "\n");
+
+    // The game keeps its options apart in each prefix: two installations, $WINEPREFIX's first.
     const auto found = discoverInstallations(fake.environment());
-    ASSERT_EQ(found.size(), 1u);
+    ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].gameFolder, real(game));
-    EXPECT_EQ(found[0].prefix, real(other)); // $WINEPREFIX was read first
+    EXPECT_EQ(found[0].prefix, real(other));
+    EXPECT_EQ(found[1].gameFolder, real(game));
+    EXPECT_EQ(found[1].prefix, real(dotWine));
+    EXPECT_EQ(found[1].source, Source::Wine);
 }
 
 TEST(WineDiscovery, DamagedRegistryMissingGameAndPipesAreSkipped) {

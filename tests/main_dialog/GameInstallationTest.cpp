@@ -181,5 +181,28 @@ TEST(ProtonInstallation, FoundAtFirstStartAndWrittenInsideThePrefix) {
     EXPECT_TRUE(std::filesystem::is_empty(home / "Documents"));
 }
 
+TEST_F(GameInstallation, ProtonPrefixNotMadeYetIsNamedAndNothingIsMadeInIt) {
+    // Stored at an earlier start: a Steam game Proton has not started yet.
+    const fs::path pfx = dir / "Steam/steamapps/compatdata/4711/pfx";
+    const auto own = [&](std::string_view name, const std::string& value) {
+        EXPECT_FALSE(store.setValue(KeyValueStore::kInstallationKey, name, value));
+    };
+    own(KeyValueStore::kGameFolder, game.string());
+    own(KeyValueStore::kPrefix, pfx.string());
+    own(KeyValueStore::kSource, "steam");
+    own(KeyValueStore::kAppId, "4711");
+    own(KeyValueStore::kPrefixMade, "0");
+
+    auto dialog = startDialog("english");
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_TRUE(
+        prompter.shown()[0].text.contains(QStringLiteral("Start the game once through Steam")));
+    EXPECT_TRUE(dialog->installation().prefixNotMadeYet);
+    EXPECT_EQ(dialog->paths().userOptionsPath.parent_path().parent_path(),
+              pfx / "drive_c/users/steamuser/Documents");
+    EXPECT_EQ(dialog->paths().engineIniPath, game / "Ini/dk3e.ini");
+    EXPECT_FALSE(fs::exists(dir / "Steam/steamapps/compatdata"));
+}
+
 } // namespace
 } // namespace dk3::test

@@ -1,5 +1,6 @@
 #include "main_dialog/StartupRecovery.h"
 
+#include "app/OwnTexts.h"
 #include "maintenance/StartLogos.h"
 #include "platform/FileIO.h"
 #include "support/TempDir.h"
@@ -76,6 +77,31 @@ TEST(StartupRecovery, MessagesNameTheFileAndTheReasonInThePlayersLanguage) {
         << english.toStdString();
     EXPECT_TRUE(
         restoreRecoveryMessage("deutsch", failed).contains(QStringLiteral("schreibgeschützt")));
+
+    // A journal that was not ours, or that could not be used: no load is claimed.
+    maintenance::RestoreRecovery setAside;
+    setAside.outcome = maintenance::RestoreRecovery::Outcome::SetAside;
+    setAside.file = "/home/p/.config/draskel3-tuning/restore.journal";
+    setAside.setAsideAs = "/home/p/.config/draskel3-tuning/restore.journal.set-aside";
+    maintenance::RestoreRecovery unusable;
+    unusable.outcome = maintenance::RestoreRecovery::Outcome::Unusable;
+    unusable.file = setAside.file;
+    unusable.error = std::make_error_code(std::errc::permission_denied);
+    for (const char* language : {"deutsch", "english", "italiano"}) {
+        SCOPED_TRACE(language);
+        const QString unknown = restoreRecoveryMessage(language, setAside);
+        const QString blocked = restoreRecoveryMessage(language, unusable);
+        for (const QString& text : {unknown, blocked}) {
+            EXPECT_TRUE(text.contains(QStringLiteral("/home/p/.config/draskel3-tuning")));
+            for (const char* claim : {"unterbrochen", "interrupted", "interrotto", "completed",
+                                      "abgeschlossen", "completato"})
+                EXPECT_FALSE(text.contains(QString::fromUtf8(claim))) << text.toStdString();
+        }
+        EXPECT_TRUE(unknown.contains(QStringLiteral("restore.journal.set-aside")));
+        EXPECT_TRUE(blocked.contains(app::describeError(language, unusable.error)));
+    }
+    EXPECT_TRUE(restoreRecoveryMessage("english", setAside)
+                    .startsWith(QStringLiteral("An unknown restore journal was found")));
 
     TempDir dir;
     dir.write("VORLIX.lock/keep", "x"); // a folder that is not removed stands in the way

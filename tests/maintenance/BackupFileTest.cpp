@@ -292,6 +292,50 @@ TEST(BackupFile, ALoadThatCanNeitherFinishNorUndoIsReportedAsUnfinished) {
     EXPECT_EQ(game.contents(), restored);
 }
 
+TEST(BackupFile, AJournalNotOursHoldsUpNoBackupAndOneThatCannotBeUsedIsNamedEveryTime) {
+    Game game;
+    const auto victim = game.dir.write("elsewhere/precious", "precious");
+    const auto backup = game.dir.write("b.dkb", *encodeBackup({"e", "u", "s"}));
+    // A journal that would remove a file outside the installation is set aside unused.
+    const std::string path = victim.string();
+    test::writeFile(game.journal, "draskel3-tuning group write 1\n" + std::to_string(path.size()) +
+                                      ":" + path + "\n0:\nend\n");
+    const auto made = game.dir / "made.dkb";
+    EXPECT_TRUE(game.create(made).ok());
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_FALSE(fs::exists(game.journal));
+    const RestoreRecovery nothing = game.recover();
+    EXPECT_EQ(nothing.outcome, RestoreRecovery::Outcome::Nothing);
+
+    test::writeFile(game.journal, "not a journal");
+    const RestoreRecovery setAside = game.recover();
+    EXPECT_EQ(setAside.outcome, RestoreRecovery::Outcome::SetAside);
+    EXPECT_EQ(setAside.file, game.journal);
+    EXPECT_EQ(readFile(setAside.setAsideAs), "not a journal");
+    fs::remove(setAside.setAsideAs);
+    fs::remove(game.journal.string() + ".set-aside");
+
+    // Every place it could go is taken: both actions refuse, each time, and say where.
+    for (const std::string suffix :
+         {"", ".set-aside", ".set-aside-2", ".set-aside-3", ".set-aside-4", ".set-aside-5",
+          ".set-aside-6", ".set-aside-7", ".set-aside-8", ".set-aside-9"})
+        game.config.write("restore.journal" + suffix + "/keep", "x");
+    const BackupContents before = game.contents();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        for (const BackupResult& result :
+             {game.create(game.dir / "other.dkb"), game.load(backup)}) {
+            EXPECT_EQ(result.problem, BackupProblem::JournalUnusable);
+            EXPECT_EQ(result.role, BackupFileRole::RestoreJournal);
+            EXPECT_EQ(result.file, game.journal);
+            const std::string text = describeBackupResult(result);
+            EXPECT_NE(text.find("can be neither used nor set aside"), std::string::npos) << text;
+            EXPECT_EQ(text.find("interrupted"), std::string::npos) << text;
+        }
+    }
+    EXPECT_FALSE(fs::exists(game.dir / "other.dkb"));
+    EXPECT_EQ(game.contents(), before);
+}
+
 TEST(BackupFile, TheRestoreJournalLivesInTheProgramsConfigurationFolder) {
     TempDir dir;
     test::ScopedEnv config("XDG_CONFIG_HOME", dir.path().string());

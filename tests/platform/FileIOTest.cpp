@@ -238,6 +238,7 @@ struct Group {
     std::vector<std::pair<fs::path, std::string>> newContents() const {
         return {{engine, "new engine"}, {options, "new options"}, {shader, "new shader"}};
     }
+    std::vector<fs::path> files() const { return {engine, options, shader}; }
     std::vector<std::string> contents() const {
         return {*readFile(engine), *readFile(options), *readFile(shader)};
     }
@@ -273,15 +274,15 @@ TEST(FileIO, AJournalledGroupWriteKilledAtAnyStepIsFinishedOrNeverStartedByRecov
         ::waitpid(child, &status, 0);
         ASSERT_TRUE(WIFSIGNALED(status));
 
-        const auto recovery = recoverFileGroup(group.journal, {group.engine, group.options});
+        const auto recovery = recoverFileGroup(group.journal, group.files());
         // Before the journal exists nothing was replaced; from then on the write counts as done.
         EXPECT_EQ(group.contents(), point == 0 ? oldContents : newContents);
         EXPECT_EQ(recovery.outcome, point == 0 || point == 5
                                         ? FileGroupRecovery::Outcome::Nothing
                                         : FileGroupRecovery::Outcome::Completed);
-        // Without a journal, only the staged files of the targets named to the sweep go: here
-        // the shader's is left.
-        EXPECT_EQ(group.leftovers(), point == 0 ? 1u : 0u);
+        // Without a journal, the staged files beside the group's files go all the same.
+        EXPECT_EQ(recovery.removed, point == 0 ? 3u : 0u);
+        EXPECT_EQ(group.leftovers(), 0u);
         EXPECT_FALSE(fs::exists(group.journal));
         EXPECT_EQ(recoverFileGroup(group.journal).outcome, FileGroupRecovery::Outcome::Nothing);
     }
@@ -320,10 +321,12 @@ TEST(FileIO, ADamagedOrForeignJournalTouchesNoFileAndIsSetAside) {
               group.engine.string() + "\n" + std::to_string(foreign.string().size()) + ":" +
               foreign.string() + "\nend\n"}) {
         group.dir.write("config/restore.journal", bad);
-        const auto recovery = recoverFileGroup(group.journal);
-        EXPECT_EQ(recovery.outcome, FileGroupRecovery::Outcome::Damaged);
+        const auto recovery = recoverFileGroup(group.journal, group.files());
+        EXPECT_EQ(recovery.outcome, FileGroupRecovery::Outcome::SetAside);
         EXPECT_FALSE(fs::exists(group.journal));
-        EXPECT_EQ(readFile(group.journal.string() + ".damaged"), bad);
+        EXPECT_EQ(recovery.setAsideAs, group.journal.string() + ".set-aside");
+        EXPECT_EQ(readFile(recovery.setAsideAs), bad);
+        fs::remove(recovery.setAsideAs);
         EXPECT_EQ(readFile(group.engine), "old engine");
         EXPECT_EQ(readFile(foreign), "keep me");
     }
@@ -367,7 +370,8 @@ TEST(FileIO, AGroupWriteThatCanNeitherFinishNorUndoSaysSoAndIsCompletedLater) {
 
     fs::rename(group.dir / "game-away", group.dir / "game");
     fs::rename(group.dir / "docs-away", group.dir / "docs");
-    EXPECT_EQ(recoverFileGroup(group.journal).outcome, FileGroupRecovery::Outcome::Completed);
+    EXPECT_EQ(recoverFileGroup(group.journal, group.files()).outcome,
+              FileGroupRecovery::Outcome::Completed);
     EXPECT_EQ(group.contents(),
               (std::vector<std::string>{"new engine", "new options", "new shader"}));
     EXPECT_EQ(group.leftovers(), 0u);

@@ -1,6 +1,8 @@
 // Test main shared by every test program: a QApplication on the offscreen platform, so widget
 // tests run without a display, and quiet output.
 
+#include "discovery/RecordsModule.h"
+
 #include <QApplication>
 #include <QtGlobal>
 
@@ -30,6 +32,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(quietHandler);
+    // The test programs are not beside the module, as the program is.
+    dk3::discovery::setRecordsModuleCandidates({DK3_RECORDS_MODULE});
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C"); // as the program does
