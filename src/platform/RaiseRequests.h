@@ -5,14 +5,12 @@
 // local socket in the private runtime folder, beside the single-instance lock; it is one fixed
 // word, and nothing else sent there has any effect. Who may run is decided by the lock alone:
 // the socket plays no part in it, and a missing or broken socket only means the window is not
-// brought forward.
+// brought forward. Plain Unix domain sockets: Qt's local sockets would bring Qt Network and the
+// libraries it needs (Kerberos among them) into every start, for one word.
 
 #include <QObject>
 
 #include <filesystem>
-
-class QLocalServer;
-class QLocalSocket;
 
 namespace dk3::platform {
 
@@ -32,10 +30,10 @@ Q_SIGNALS:
     void raiseRequested();
 
 private:
+    class Connection;
     void accept();
-    void read(QLocalSocket* socket);
 
-    QLocalServer* server_ = nullptr;
+    int listenFd_ = -1;
     std::filesystem::path socketFile_;
 };
 

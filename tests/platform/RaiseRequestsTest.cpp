@@ -1,14 +1,16 @@
 #include "platform/RaiseRequests.h"
 
-#include "platform/TextCodec.h"
 #include "support/TempDir.h"
 
-#include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace dk3::platform {
 namespace {
@@ -16,12 +18,18 @@ namespace fs = std::filesystem;
 
 // Sends bytes to the listener's socket as some other program could, and hangs up.
 void sendRaw(const RaiseRequestListener& listener, const QByteArray& bytes) {
-    QLocalSocket socket;
-    socket.connectToServer(pathToQString(listener.socketFile()));
-    ASSERT_TRUE(socket.waitForConnected(1000));
-    socket.write(bytes);
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = listener.socketFile().native();
+    ASSERT_LT(name.size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, name.c_str(), name.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    // The listener may hang up before all of a flood is taken; that is its right.
+    (void)::send(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                 MSG_NOSIGNAL | MSG_DONTWAIT);
+    ::close(fd);
 }
 
 TEST(RaiseRequests, OnlyTheOneWordOfASecondCopyBringsTheWindowForward) {
