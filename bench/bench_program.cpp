@@ -105,10 +105,27 @@ bool prepareDemo(const fs::path& scratch) {
     return true;
 }
 
+// Where the run-time folders go: on a RAM file system where there is one, as a login session's
+// XDG_RUNTIME_DIR (/run/user/<uid>) is. The program unpacks its files there and writes them
+// durably; on a disk each of those writes costs a flush of the file system's journal that no
+// player's session pays.
+fs::path runtimeParent(const fs::path& scratch) {
+    std::error_code error;
+    if (fs::is_directory("/dev/shm", error)) {
+        std::string pattern = "/dev/shm/dk3-bench-runtime-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            dk3::bench::detail::scratchFolders().add(pattern);
+            return pattern;
+        }
+    }
+    return scratch;
+}
+
 // The environment of a start: the scratch folders, a fresh run-time folder as a new login
 // session would have, and the benchmark's own platform (offscreen unless told otherwise).
 std::vector<std::string> demoEnvironment(const fs::path& scratch, const std::string& runtimeName) {
-    const fs::path runtime = scratch / runtimeName;
+    static const fs::path parent = runtimeParent(scratch);
+    const fs::path runtime = parent / runtimeName;
     fs::create_directories(runtime);
     ::chmod(runtime.c_str(), 0700);
     const char* platform = std::getenv("QT_QPA_PLATFORM");

@@ -7,6 +7,11 @@
 
 namespace dk3::app {
 
+void TranslationCatalogue::setFile(std::filesystem::path file) {
+    file_ = std::move(file);
+    profile::trustCurrentContent(file_);
+}
+
 std::string TranslationCatalogue::lookupText(std::string_view section, std::string_view key,
                                              std::size_t bufferSize) const {
     return profile::readText(file_, section, key, "", bufferSize);

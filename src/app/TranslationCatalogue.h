@@ -31,7 +31,10 @@ public:
     explicit TranslationCatalogue(std::filesystem::path file) : file_(std::move(file)) {}
 
     const std::filesystem::path& file() const { return file_; }
-    void setFile(std::filesystem::path file) { file_ = std::move(file); }
+    // The file as the program has just unpacked it into its own folder: its content as it is
+    // now is trusted for the lookups (see profile::trustCurrentContent), which then cost no
+    // file access until the file changes.
+    void setFile(std::filesystem::path file);
 
     // The value of key in section as stored (Windows-1252 bytes); empty when the file, the
     // section or the key is missing.

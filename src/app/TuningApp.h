@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmap>
 
 #include <functional>
 #include <memory>
@@ -24,6 +25,10 @@ public:
 // The program's icon. TuningApp sets it for the whole application, so that every window shows it,
 // the start-up messages that open before the main dialog and have no parent window among them.
 QIcon programIcon();
+
+// Puts the picture Fusion draws group box frames with into Qt's pixmap cache, where Fusion finds
+// it without loading every image format plugin. Returns the pixmap, null when it cannot be read.
+QPixmap preloadGroupBoxFrame();
 
 class TuningApp {
 public:

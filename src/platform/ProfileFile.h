@@ -42,6 +42,13 @@ std::string readText(const std::filesystem::path& file, std::string_view section
                      std::string_view key, std::string_view defaultText,
                      std::size_t bufferSize = 256);
 
+// Reads file once and keeps its parsed content for the reads that follow, for as long as its
+// device, inode, size and times stay as they are now, even while those times are still recent.
+// For a file the program has just written into a folder of its own: nobody else changes it
+// within the same tick of the file system's clock, so its reads need not compare its bytes until
+// its times have settled. Nothing is kept when the file cannot be read or changes meanwhile.
+void trustCurrentContent(const std::filesystem::path& file);
+
 // Reads the leading whole number of the value's first 29 characters (an optional sign, then
 // decimal, or 0x / 0o / 0b in lower case), wrapping modulo 2^32. Missing or empty values give
 // defaultValue; a value without digits gives 0.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace dk3::platform {
@@ -14,6 +15,11 @@ namespace dk3::platform {
 // one user-dirs.dirs names, else ~/Documents. Plain Wine links a new prefix's "My Documents" to
 // this folder; the game in a prefix uses the prefix's own documents folder, which discovery finds.
 std::filesystem::path documentsFolder();
+
+// The value the shell would give the variable name when it sources content, a user-dirs.dirs
+// file (double quotes removed, escapes undone, the last assignment counts); "$HOME" is left as it
+// stands. Nothing when the file does not set it.
+std::optional<std::string> userDirsValue(std::string_view content, std::string_view name);
 
 // A temporary folder that belongs to this user alone: $XDG_RUNTIME_DIR/draskel3-tuning when the
 // runtime folder is usable, else <system temp>/draskel3-tuning-<uid>. It is created with mode 0700

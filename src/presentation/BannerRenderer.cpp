@@ -1,5 +1,8 @@
 #include "presentation/BannerRenderer.h"
 
+#include "presentation/ShippedPicture.h"
+
+#include <QFile>
 #include <QImageReader>
 #include <QPaintEngine>
 #include <QPainter>
@@ -9,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <immintrin.h>
 #include <limits>
 
@@ -298,11 +302,21 @@ void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapp
     }
 }
 
-QImage loadPicture(const QString& path) {
+BannerTexture loadPicture(const QString& path) {
     if (path.isEmpty())
         return {};
+    if (const ShippedPicture& shipped = shippedPicture(); shipped.encodedSize > 0) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly) &&
+            file.size() == static_cast<qint64>(shipped.encodedSize)) {
+            const QByteArray bytes = file.readAll();
+            if (static_cast<std::size_t>(bytes.size()) == shipped.encodedSize &&
+                std::memcmp(bytes.constData(), shipped.encoded, shipped.encodedSize) == 0)
+                return BannerTexture::borrowed(shipped.texels, shipped.width, shipped.height);
+        }
+    }
     QImageReader reader(path);
-    return reader.read();
+    return BannerTexture(reader.read());
 }
 
 // The steps of the angles in one tick of tickMs, as BannerAnimation::step computes them: about
@@ -325,25 +339,39 @@ BannerTexture::BannerTexture(const QImage& picture) {
     width_ = opaquePicture.width();
     height_ = opaquePicture.height();
     stride_ = width_ + 2;
-    texels_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2));
-    // Row y, the border included, is row y + 1 of texels_; the rows and columns beyond the
+    owned_.resize(static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2));
+    texels_ = owned_.data();
+    // Row y, the border included, is row y + 1 of the texels; the rows and columns beyond the
     // picture repeat its edge.
     for (int y = -1; y <= height_; ++y) {
         const auto* source = reinterpret_cast<const std::uint32_t*>(
             opaquePicture.constScanLine(std::clamp(y, 0, height_ - 1)));
-        std::uint32_t* target = texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
+        std::uint32_t* target = owned_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_;
         std::copy(source, source + width_, target + 1);
         target[0] = target[1];
         target[width_ + 1] = target[width_];
     }
 }
 
+BannerTexture BannerTexture::borrowed(const std::uint32_t* texels, int width, int height) {
+    BannerTexture texture;
+    if (!texels || width <= 0 || height <= 0)
+        return texture;
+    texture.texels_ = texels;
+    texture.width_ = width;
+    texture.height_ = height;
+    texture.stride_ = width + 2;
+    return texture;
+}
+
 void BannerTexture::prefetch() const {
     // Reads in address order, which the processor's own prefetcher follows at full speed; the
     // sum only keeps the reads from being left out.
     const std::size_t perLine = 64 / sizeof(std::uint32_t);
+    const std::size_t count =
+        static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_ + 2);
     std::uint32_t sum = 0;
-    for (std::size_t i = 0; i < texels_.size(); i += perLine)
+    for (std::size_t i = 0; i < count; i += perLine)
         sum += texels_[i];
     asm volatile("" : : "r"(sum));
 }
@@ -432,22 +460,24 @@ int BannerRenderer::ticksUntilVisibleChange(const QSize& pixelSize, double tickM
     if (ticks <= 1)
         return 1;
     const auto [stepA, stepB] = tickSteps(tickMs);
-    // Moves are smooth at this scale: a frame's move grows in proportion with the ticks.
-    const Drawn now = layout(pixelSize);
-    const float shown = largestMove(now, *lastDrawn_);
-    const float perTick =
-        largestMove(layoutAt(pixelSize, m.angleX + stepA * m.signX, m.angleY + stepB * m.signY,
-                             m.angleZ + stepA * m.signZ),
-                    now);
-    if (!(perTick > 0.0f) || std::isinf(perTick) || std::isnan(shown))
-        return 1;
     // A frame that is due now is drawn with the present attitude, so the next one is counted
     // from here.
-    const float moved = shown < kVisibleMotionPixels ? shown : 0.0f;
-    // The first tick whose move reaches a visible fraction; a little early rather than late,
-    // should the pace change meanwhile (the timer then wakes once more on the next tick).
-    const float due = std::ceil((kVisibleMotionPixels - moved) / perTick * 0.95f);
-    return static_cast<int>(std::clamp(due, 1.0f, static_cast<float>(ticks)));
+    const Drawn now = layout(pixelSize);
+    const Drawn& shown = largestMove(now, *lastDrawn_) < kVisibleMotionPixels ? *lastDrawn_ : now;
+    // The motion is stepped ahead a tick at a time as advance() would move it at this pace (no
+    // turn can come within these ticks), up to the first attitude that would differ visibly.
+    float angleX = m.angleX;
+    float angleY = m.angleY;
+    float angleZ = m.angleZ;
+    for (int tick = 1; tick < ticks; ++tick) {
+        angleX += stepA * m.signX;
+        angleY += stepB * m.signY;
+        angleZ += stepA * m.signZ;
+        if (!(largestMove(layoutAt(pixelSize, angleX, angleY, angleZ), shown) <
+              kVisibleMotionPixels))
+            return tick;
+    }
+    return ticks;
 }
 
 const QImage& BannerRenderer::frame(const QSize& pixelSize) const {

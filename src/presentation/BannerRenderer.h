@@ -30,6 +30,13 @@ class BannerTexture {
 public:
     BannerTexture() = default;
     explicit BannerTexture(const QImage& picture);
+    // Texels already laid out as this class keeps them (rows of width + 2, height + 2 of them),
+    // which stay where they are for as long as the texture is used; nothing is copied.
+    static BannerTexture borrowed(const std::uint32_t* texels, int width, int height);
+    BannerTexture(BannerTexture&&) = default;
+    BannerTexture& operator=(BannerTexture&&) = default;
+    BannerTexture(const BannerTexture&) = delete;
+    BannerTexture& operator=(const BannerTexture&) = delete;
 
     bool isNull() const { return width_ == 0; }
     int width() const { return width_; }
@@ -37,7 +44,7 @@ public:
 
     // Texel (x, y), x in -1 .. width, y in -1 .. height (the border included).
     const std::uint32_t* texel(int x, int y) const {
-        return texels_.data() + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
+        return texels_ + static_cast<std::ptrdiff_t>(y + 1) * stride_ + (x + 1);
     }
     // Texels from one row to the next.
     int stride() const { return stride_; }
@@ -49,7 +56,8 @@ public:
     void prefetch() const;
 
 private:
-    std::vector<std::uint32_t> texels_;
+    std::vector<std::uint32_t> owned_;
+    const std::uint32_t* texels_ = nullptr;
     int width_ = 0;
     int height_ = 0;
     int stride_ = 0;
@@ -59,11 +67,15 @@ class BannerRenderer {
 public:
     // Opaque red 51, green 0, blue 0 behind the slab.
     static constexpr QRgb kBackground = 0xFF330000u;
-    // A frame is worth drawing anew once a corner of the slab has moved this far, in pixels.
-    static constexpr float kVisibleMotionPixels = 0.25f;
+    // A frame is worth drawing anew once a corner of the slab has moved this far, in pixels. The
+    // slab moves a few tens of pixels a second at most, and the picture is filtered between its
+    // texels, so a step of half a pixel does not show; each frame drawn costs the display a copy
+    // of the banner (and under X11 a round trip to the server).
+    static constexpr float kVisibleMotionPixels = 0.5f;
 
     // The picture is read once from picturePath; when it is missing or unreadable the front face is
-    // drawn in its plain vertex colour instead.
+    // drawn in its plain vertex colour instead. A file that holds exactly the program's own
+    // picture is not decoded: its texels are the ones decoded when the program was built.
     explicit BannerRenderer(const QString& picturePath,
                             MillisecondClock clock = steadyClockMilliseconds,
                             std::unique_ptr<RandomSource> random = nullptr);
@@ -72,6 +84,7 @@ public:
     BannerRenderer& operator=(const BannerRenderer&) = delete;
 
     bool hasPicture() const { return !texture_.isNull(); }
+    const BannerTexture& texture() const { return texture_; }
 
     // Moves the slab on by the time that passed since the previous frame.
     void advance();

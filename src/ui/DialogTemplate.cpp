@@ -1,8 +1,10 @@
 #include "ui/DialogTemplate.h"
 
 #include "ui/DialogState.h"
+#include "ui/SharedStylePalette.h"
 #include "ui/WindowTitle.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -109,7 +111,7 @@ QWidget* makeLabel(QDialog& dialog, const ControlSpec& control, const QRect& rec
 }
 
 QWidget* makeComboBox(QDialog& dialog, const DialogBaseUnits& units, const QRect& dropRect) {
-    auto* combo = new QComboBox(&dialog);
+    auto* combo = new ComboBox(&dialog);
     combo->setEditable(false);
     const QFontMetrics metrics = combo->fontMetrics();
     // Windows gives a closed drop-down list 13 dialog units; the style's frame must fit around
@@ -122,6 +124,27 @@ QWidget* makeComboBox(QDialog& dialog, const DialogBaseUnits& units, const QRect
         std::max(1, (dropRect.height() - closedHeight) / std::max(1, metrics.height())));
     return combo;
 }
+
+// While the controls are made, the application's font is the dialog's. An edit field lays out its
+// (empty) text once as it is made, before it takes the font of its dialog, in the application's
+// font: that loaded a second font (its file, its fallbacks and its glyphs) at every start only to
+// be dropped at once. The controls themselves take the dialog's font either way.
+class ApplicationFontWhileMaking {
+public:
+    explicit ApplicationFontWhileMaking(const QFont& font) : saved_(QApplication::font()) {
+        if (font != saved_)
+            QApplication::setFont(font);
+    }
+    ~ApplicationFontWhileMaking() {
+        if (QApplication::font() != saved_)
+            QApplication::setFont(saved_);
+    }
+    ApplicationFontWhileMaking(const ApplicationFontWhileMaking&) = delete;
+    ApplicationFontWhileMaking& operator=(const ApplicationFontWhileMaking&) = delete;
+
+private:
+    const QFont saved_;
+};
 
 QWidget* makeEdit(QDialog& dialog, const ControlSpec& control, const QRect& rect) {
     auto* edit = new QLineEdit(&dialog);
@@ -138,7 +161,7 @@ QWidget* makeEdit(QDialog& dialog, const ControlSpec& control, const QRect& rect
 
 QWidget* makeButton(QDialog& dialog, const ControlSpec& control, const QRect& rect) {
     // The captions' '&' marks stay keyboard mnemonics, as in the Windows templates.
-    auto* button = new QPushButton(captionOf(control), &dialog);
+    auto* button = new PushButton(captionOf(control), &dialog);
     button->setDefault(control.kind == ControlKind::DefaultPushButton);
     button->setGeometry(rect);
     return button;
@@ -269,6 +292,7 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;
+    const ApplicationFontWhileMaking sameFont(dialog.font());
     for (const ControlSpec& control : layout.controls) {
         const QRect rect =
             mapDialogRect(units, control.x, control.y, control.width, control.height);

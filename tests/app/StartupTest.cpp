@@ -2,10 +2,16 @@
 #include "app/GameLocator.h"
 #include "app/GamePaths.h"
 #include "app/GameRunning.h"
+#include "app/ShippedIcon.h"
 #include "app/TranslationCatalogue.h"
+#include "app/TuningApp.h"
 #include "platform/TextCodec.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+
+#include <QImage>
+#include <QImageReader>
+#include <QPixmapCache>
 
 #include <gtest/gtest.h>
 
@@ -302,6 +308,33 @@ TEST(GameRunning, WritesAskOnlyWhileTheGameRuns) {
     EXPECT_TRUE(prompter.shown()[0].text.startsWith(QStringLiteral("Draskel 3 läuft gerade.")));
     EXPECT_TRUE(prompter.shown()[1].text.contains(QStringLiteral("Save anyway?")));
     setGameRunningProbe({});
+}
+
+TEST(StylePictures, FusionFindsTheGroupBoxFrameInTheCache) {
+    const QString path =
+        QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png");
+    QPixmapCache::clear();
+    const QPixmap preloaded = preloadGroupBoxFrame();
+    ASSERT_FALSE(preloaded.isNull());
+    // Loaded by name as Fusion loads it: the same pixmap comes out of the cache, not a new one,
+    // and it holds exactly what Qt reads from the file itself.
+    const QPixmap byName(path);
+    EXPECT_EQ(byName.cacheKey(), preloaded.cacheKey());
+    EXPECT_EQ(byName.toImage(), QPixmap::fromImage(QImage(path)).toImage());
+    QPixmapCache::clear();
+}
+
+TEST(StylePictures, TheWindowIconDecodedAtBuildTimeIsTheEmbeddedOne) {
+    const ShippedIcon& icon = shippedIcon();
+    ASSERT_NE(icon.bits, nullptr);
+    QImageReader reader(QStringLiteral(":/dk3/draskel3-tuning.png"), "png");
+    const QImage decodedNow = reader.read();
+    const QImage fromBuild(icon.bits, icon.width, icon.height, icon.bytesPerLine,
+                           static_cast<QImage::Format>(icon.format));
+    EXPECT_EQ(fromBuild.format(), decodedNow.format());
+    EXPECT_EQ(fromBuild, decodedNow);
+    EXPECT_EQ(programIcon().pixmap(icon.width, icon.height).toImage(),
+              QPixmap::fromImage(decodedNow).toImage());
 }
 
 } // namespace

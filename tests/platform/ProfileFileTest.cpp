@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -700,6 +701,46 @@ TEST(ProfileFileChangedBehindOurBack, SettledFilesShowEveryLaterChange) {
                                                      : file == renamed ? "3"
                                                      : file == written ? "4"
                                                                        : "1");
+}
+
+// Bytes this process has read from files so far.
+std::int64_t bytesRead() {
+    std::ifstream io("/proc/self/io");
+    for (std::string name; io >> name;) {
+        std::int64_t value = 0;
+        io >> value;
+        if (name == "rchar:")
+            return value;
+    }
+    return -1;
+}
+
+TEST(ProfileFileChangedBehindOurBack, ATrustedFreshFileIsReadOnceAndStillShowsLaterChanges) {
+    test::TempDir dir;
+    std::string content = "[A]\nk=1\n";
+    for (int i = 0; i < 200; ++i)
+        content += "key" + std::to_string(i) + "=some longer value\n";
+    const auto file = dir.write("own.ini", content);
+    trustCurrentContent(file);
+    const std::int64_t before = bytesRead();
+    for (int lookup = 0; lookup < 50; ++lookup)
+        ASSERT_EQ(readText(file, "A", "key" + std::to_string(lookup), "d"), "some longer value");
+    EXPECT_LT(bytesRead() - before, static_cast<std::int64_t>(content.size()));
+
+    // Changes made afterwards show as with any other file: in place (a tick later, same size),
+    // by rename, and gone.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    test::writeFile(file, "[A]\nk=2\n" + content.substr(8));
+    EXPECT_EQ(readText(file, "A", "k", "d"), "2");
+    trustCurrentContent(file);
+    const auto replacement = dir.write("replacement.ini", "[A]\nk=3\n");
+    fs::rename(replacement, file);
+    EXPECT_EQ(readText(file, "A", "k", "d"), "3");
+    trustCurrentContent(file);
+    fs::remove(file);
+    EXPECT_EQ(readText(file, "A", "k", "d"), "d");
+    trustCurrentContent(file); // not there: nothing kept, nothing fails
+    EXPECT_EQ(readText(file, "A", "k", "d"), "d");
 }
 
 } // namespace

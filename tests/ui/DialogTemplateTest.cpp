@@ -1,5 +1,6 @@
 #include "ui/DialogTemplate.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontMetrics>
@@ -147,6 +148,19 @@ TEST(DialogTemplate, PlacesEveryControlByIdAndKind) {
     while (next->focusPolicy() == Qt::NoFocus)
         next = next->nextInFocusChain();
     EXPECT_EQ(next, controlById(dialog, 1002));
+}
+
+TEST(DialogTemplate, ControlsTakeTheDialogsFontAndTheApplicationKeepsItsOwn) {
+    const QFont before = QApplication::font();
+    QDialog dialog;
+    buildFromTemplate(dialog, kDialog);
+    EXPECT_EQ(QApplication::font(), before);
+    EXPECT_NE(dialog.font(), before);
+    for (QWidget* control : dialog.findChildren<QWidget*>())
+        EXPECT_EQ(control->font(), dialog.font()) << control->objectName().toStdString();
+    // A control made afterwards takes the application's font again where it has no dialog.
+    QLineEdit alone;
+    EXPECT_EQ(alone.font(), before);
 }
 
 TEST(DialogTemplate, DigitsOnlyEditTakesTypedDigitsOnly) {
