@@ -3,32 +3,18 @@
 #include "discovery/BottlesConfig.h"
 #include "discovery/records/YamlLimits.h"
 
-#include <yaml-cpp/yaml.h>
-
 namespace dk3::discovery {
 
-namespace {
-
-std::string scalar(const YAML::Node& map, const char* key) {
-    const YAML::Node node = map[key];
-    if (!node || !node.IsScalar())
-        return {};
-    return node.Scalar();
-}
-
-} // namespace
+using records::scalar;
 
 std::optional<BottleConfig> parseBottleConfig(std::string_view yaml) {
-    if (yaml.size() > kMaxBottleFileBytes || yaml.find('\0') != std::string_view::npos ||
-        !records::nestingIsModest(yaml))
+    const auto root = records::loadTopLevelMap(yaml, kMaxBottleFileBytes);
+    if (!root)
         return std::nullopt;
     try {
-        const YAML::Node root = YAML::Load(std::string(yaml));
-        if (!root.IsMap())
-            return std::nullopt;
         BottleConfig config;
-        config.name = scalar(root, "Name");
-        const YAML::Node programs = root["External_Programs"];
+        config.name = scalar(*root, "Name");
+        const YAML::Node programs = (*root)["External_Programs"];
         if (!programs || !programs.IsMap())
             return config; // none added, or written as an empty value
         for (const auto& entry : programs) {
@@ -45,7 +31,7 @@ std::optional<BottleConfig> parseBottleConfig(std::string_view yaml) {
         }
         return config;
     } catch (const std::exception&) {
-        // YAML::Exception for text that is not YAML, and anything the reader throws besides.
+        // yaml-cpp throws for a node it cannot hand out as asked.
         return std::nullopt;
     }
 }

@@ -44,3 +44,29 @@ bool nestingIsModest(std::string_view yaml) {
 }
 
 } // namespace dk3::discovery::records
+
+namespace dk3::discovery::records {
+
+std::optional<YAML::Node> loadTopLevelMap(std::string_view yaml, std::size_t maxBytes) {
+    if (yaml.size() > maxBytes || yaml.find('\0') != std::string_view::npos ||
+        !nestingIsModest(yaml))
+        return std::nullopt;
+    try {
+        YAML::Node root = YAML::Load(std::string(yaml));
+        if (!root.IsMap())
+            return std::nullopt;
+        return root;
+    } catch (const std::exception&) {
+        // YAML::Exception for text that is not YAML, and anything the reader throws besides.
+        return std::nullopt;
+    }
+}
+
+std::string scalar(const YAML::Node& map, const char* key) {
+    const YAML::Node node = map[key];
+    if (!node || !node.IsScalar())
+        return {};
+    return node.Scalar();
+}
+
+} // namespace dk3::discovery::records
