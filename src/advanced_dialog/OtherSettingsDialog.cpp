@@ -5,6 +5,7 @@
 #include "advanced_dialog/OtherSettingsLayout.h"
 #include "app/GameRunning.h"
 #include "app/OwnTexts.h"
+#include "app/UnsavedChanges.h"
 #include "platform/FileIO.h"
 #include "platform/TextCodec.h"
 #include "ui/ColourScheme.h"
@@ -255,20 +256,11 @@ bool OtherSettingsDialog::hasUnsavedChanges() const {
 }
 
 bool OtherSettingsDialog::settleUnsavedChanges() {
-    if (!hasUnsavedChanges())
-        return true;
-    switch (prompter_.askSaveDiscardCancel(this, QString(),
-                                           app::ownText(languageName_, app::kUnsavedChanges))) {
-    case ui::SaveChoice::Save:
+    return app::settleUnsavedChanges(prompter_, this, languageName_, hasUnsavedChanges(), [this] {
         // A save that wrote everything has closed the dialog already.
         save();
         return false;
-    case ui::SaveChoice::Discard:
-        return true;
-    case ui::SaveChoice::Cancel:
-        break;
-    }
-    return false;
+    });
 }
 
 } // namespace dk3::advanced

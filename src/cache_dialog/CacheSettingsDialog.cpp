@@ -3,6 +3,7 @@
 #include "app/GameRunning.h"
 #include "app/OwnTexts.h"
 #include "app/QualityWord.h"
+#include "app/UnsavedChanges.h"
 #include "cache_dialog/CacheDialogTemplate.h"
 #include "platform/FileIO.h"
 #include "platform/ProfileFile.h"
@@ -381,20 +382,11 @@ QStringList CacheSettingsDialog::shownBudgets() const {
 }
 
 bool CacheSettingsDialog::settleUnsavedChanges() {
-    if (!hasUnsavedChanges())
-        return true;
-    switch (prompter_.askSaveDiscardCancel(this, QString(),
-                                           app::ownText(languageName_, app::kUnsavedChanges))) {
-    case ui::SaveChoice::Save:
+    return app::settleUnsavedChanges(prompter_, this, languageName_, hasUnsavedChanges(), [this] {
         // A save that wrote everything has closed the dialog already.
         save();
         return false;
-    case ui::SaveChoice::Discard:
-        return true;
-    case ui::SaveChoice::Cancel:
-        break;
-    }
-    return false;
+    });
 }
 
 void CacheSettingsDialog::fieldsToModel() {

@@ -3,6 +3,7 @@
 #include "app/GameLocator.h"
 #include "app/OwnTexts.h"
 #include "app/QtTranslations.h"
+#include "app/UnsavedChanges.h"
 #include "main_dialog/MainDialogTemplate.h"
 #include "main_dialog/StartupRecovery.h"
 #include "platform/KeyValueStore.h"
@@ -304,18 +305,8 @@ void MainSettingsDialog::rememberShownSettingsAsSaved() {
 }
 
 bool MainSettingsDialog::settleUnsavedChanges() {
-    if (!hasUnsavedChanges())
-        return true;
-    switch (prompter().askSaveDiscardCancel(this, QString(),
-                                            app::ownText(languageName_, app::kUnsavedChanges))) {
-    case ui::SaveChoice::Save:
-        return saveSettings();
-    case ui::SaveChoice::Discard:
-        return true;
-    case ui::SaveChoice::Cancel:
-        break;
-    }
-    return false;
+    return app::settleUnsavedChanges(prompter(), this, languageName_, hasUnsavedChanges(),
+                                     [this] { return saveSettings(); });
 }
 
 QString MainSettingsDialog::text(std::string_view key) const {
