@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,9 +39,18 @@ class EscapeGuard final : public QObject {
 public:
     explicit EscapeGuard(QWidget* dialog) : QObject(dialog), dialog_(dialog) {}
 
+    // A list's pop-up window is made the first time the list opens; it is watched from then on.
+    void watchPopUpsOf(QComboBox* combo) {
+        combo->installEventFilter(this);
+        for (QObject* child : combo->children())
+            watchIfPopUp(child);
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched != dialog_) {
-            if (event->type() == QEvent::Hide)
+            if (event->type() == QEvent::ChildPolished && qobject_cast<QComboBox*>(watched))
+                watchIfPopUp(static_cast<QChildEvent*>(event)->child());
+            else if (event->type() == QEvent::Hide && !qobject_cast<QComboBox*>(watched))
                 listClosed_.start();
             return false;
         }
@@ -54,6 +64,11 @@ public:
     }
 
 private:
+    void watchIfPopUp(QObject* child) {
+        if (child->isWidgetType() && static_cast<QWidget*>(child)->isWindow())
+            child->installEventFilter(this);
+    }
+
     QWidget* dialog_;
     QElapsedTimer listClosed_;
 };
@@ -88,8 +103,9 @@ void ignoreWheelWithoutFocus(QWidget& dialog) {
 void keepEscapeInDropDownLists(QWidget& dialog) {
     auto* guard = new EscapeGuard(&dialog);
     dialog.installEventFilter(guard);
+    // Asking a list for its view would make every pop-up window at once, most never opened.
     for (QComboBox* combo : dialog.findChildren<QComboBox*>())
-        combo->view()->window()->installEventFilter(guard);
+        guard->watchPopUpsOf(combo);
 }
 
 void allowGrowingWhereTheWindowSystemInsists(QWidget& dialog) {
