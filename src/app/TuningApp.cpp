@@ -1,12 +1,12 @@
 #include "app/TuningApp.h"
 
 #include "app/ShippedIcon.h"
+#include "ui/ProgramStyle.h"
 
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
 #include <QPixmapCache>
-#include <QStyleFactory>
 
 #include <clocale>
 #include <cstdio>
@@ -92,10 +92,9 @@ TuningApp::TuningApp(int& argc, char** argv) : application_(guardDisplayConnecti
     QApplication::setApplicationName(QStringLiteral("draskel3-tuning"));
     QApplication::setDesktopFileName(QStringLiteral("org.example.Draskel3Tuning"));
     QApplication::setWindowIcon(programIcon());
-    // The dialogs paint every control in their own colours; Fusion honours a palette fully on
-    // every desktop, where a platform theme might not.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    preloadGroupBoxFrame();
+    // The dialogs paint every control in their own colours: Fusion (see ProgramStyle) honours a
+    // palette fully on every desktop, where a platform theme might not.
+    QApplication::setStyle(new ui::ProgramStyle(preloadGroupBoxFrame()));
 }
 
 int TuningApp::run(const std::function<std::unique_ptr<ModalMainWindow>()>& createMainWindow) {
