@@ -11,6 +11,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <immintrin.h>
@@ -198,8 +199,8 @@ __attribute__((target("avx2"), always_inline)) inline __m256i spread(__m256i val
 // The same mix as bilinear(), to the bit, eight pixels at a time on processors with AVX2: register
 // j holds the four texels of pixels j and j + 4, one pixel to a 128-bit lane, and the weights of
 // each lane's pixel are spread over its lane.
-__attribute__((target("avx2"))) void fillStretchAvx2(const Stretch& s, const std::uint32_t* origin,
-                                                     int stride) {
+__attribute__((target("avx2"), always_inline)) inline void
+fillStretchAvx2(const Stretch& s, const std::uint32_t* origin, int stride) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i byte = _mm256_set1_epi32(0xFF);
     const __m256i full = _mm256_set1_epi32(256);
@@ -274,31 +275,69 @@ bool useAvx2() {
     return supported && wideVectorsAllowed();
 }
 
-// Fills pixels first .. end of a row with the picture. The exact perspective mapping is computed
-// every kSegmentPixels pixels and followed linearly in between; over so short a stretch of this
-// gently tilted slab the two differ by far less than a texel.
-void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapping,
-                  const BannerTexture& texture) {
+// The stretches of a row, one to a segment: the exact perspective mapping is computed every
+// kSegmentPixels pixels and followed linearly in between; over so short a stretch of this gently
+// tilted slab the two differ by far less than a texel. Up to kMostStretches of them from pixel
+// first on, all ends mapped before any is filled so that their divisions overlap; returns the
+// pixel after the last.
+constexpr int kMostStretches = 64;
+using Stretches = std::array<Stretch, kMostStretches>;
+
+int stretchesFrom(std::uint32_t* row, int y, int first, int end, const TexelMapping& mapping,
+                  Stretches& stretches, int& count) {
     const double centreY = y + 0.5;
-    const int stride = texture.stride();
-    const std::uint32_t* origin = texture.texel(0, 0);
-    const bool wide = useAvx2();
-    Fixed start = mapping.at(span.first + 0.5, centreY);
-    for (int segment = span.first; segment < span.end; segment += kSegmentPixels) {
-        const int length = std::min(kSegmentPixels, span.end - segment);
-        const Fixed stop = mapping.at(segment + length + 0.5, centreY);
+    const int last = std::min(end, first + kMostStretches * kSegmentPixels);
+    count = (last - first + kSegmentPixels - 1) / kSegmentPixels;
+    std::array<Fixed, kMostStretches + 1> ends;
+    ends[0] = mapping.at(first + 0.5, centreY);
+    for (int n = 1; n <= count; ++n)
+        ends[static_cast<std::size_t>(n)] =
+            mapping.at(std::min(first + n * kSegmentPixels, last) + 0.5, centreY);
+    for (int n = 0; n < count; ++n) {
+        const int segment = first + n * kSegmentPixels;
+        const int length = std::min(kSegmentPixels, last - segment);
+        const Fixed& start = ends[static_cast<std::size_t>(n)];
+        const Fixed& stop = ends[static_cast<std::size_t>(n) + 1];
         // A whole segment divides by a constant, which needs no division instruction.
         auto step = [length](std::int32_t distance) {
             return length == kSegmentPixels ? distance / kSegmentPixels : distance / length;
         };
-        const Stretch stretch{
+        stretches[static_cast<std::size_t>(n)] = {
             row + segment,         length, start.u, start.v, step(stop.u - start.u),
             step(stop.v - start.v)};
-        if (wide)
-            fillStretchAvx2(stretch, origin, stride);
-        else
-            fillStretch(stretch, origin, stride);
-        start = stop;
+    }
+    return last;
+}
+
+__attribute__((target("avx2"))) void fillTexturedAvx2(std::uint32_t* row, int y, Span span,
+                                                      const TexelMapping& mapping,
+                                                      const BannerTexture& texture) {
+    const std::uint32_t* origin = texture.texel(0, 0);
+    const int stride = texture.stride();
+    Stretches stretches;
+    int count = 0;
+    for (int first = span.first; first < span.end;) {
+        first = stretchesFrom(row, y, first, span.end, mapping, stretches, count);
+        for (int n = 0; n < count; ++n)
+            fillStretchAvx2(stretches[static_cast<std::size_t>(n)], origin, stride);
+    }
+}
+
+// Fills pixels first .. end of a row with the picture.
+void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapping,
+                  const BannerTexture& texture) {
+    if (useAvx2()) {
+        fillTexturedAvx2(row, y, span, mapping, texture);
+        return;
+    }
+    const std::uint32_t* origin = texture.texel(0, 0);
+    const int stride = texture.stride();
+    Stretches stretches;
+    int count = 0;
+    for (int first = span.first; first < span.end;) {
+        first = stretchesFrom(row, y, first, span.end, mapping, stretches, count);
+        for (int n = 0; n < count; ++n)
+            fillStretch(stretches[static_cast<std::size_t>(n)], origin, stride);
     }
 }
 
