@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
-#include <QStyleFactory>
 #include <QStyleOptionComplex>
 
 #include <algorithm>
@@ -108,7 +107,7 @@ OtherSettingsDialog::OtherSettingsDialog(const app::GamePaths& paths, std::strin
 
     // Made after the controls, so that it is destroyed after the lists that use it.
     auto* listStyle =
-        new NarrowArrowStyle(QStyleFactory::create(style()->name()), ui::kChildDialogText);
+        new NarrowArrowStyle(nullptr, ui::kChildDialogText); // on Fusion, as the whole program
     listStyle->setParent(this);
     playerMemory_->setStyle(listStyle);
     testMode_->setStyle(listStyle);

@@ -1,6 +1,5 @@
 #include "ui/FocusRingStyle.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -137,7 +136,9 @@ void FocusRingStyle::drawComplexControl(ComplexControl control, const QStyleOpti
 }
 
 FocusRingStyle* makeFocusRingStyle(const QColor& focusColour) {
-    return new FocusRingStyle(QStyleFactory::create(QApplication::style()->name()), focusColour);
+    // The application's style is Fusion behind a proxy (see ProgramStyle), which has no name a
+    // new copy could be made by.
+    return new FocusRingStyle(nullptr, focusColour);
 }
 
 } // namespace dk3::ui
