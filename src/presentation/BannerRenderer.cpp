@@ -309,35 +309,28 @@ int stretchesFrom(std::uint32_t* row, int y, int first, int end, const TexelMapp
     return last;
 }
 
-__attribute__((target("avx2"))) void fillTexturedAvx2(std::uint32_t* row, int y, Span span,
-                                                      const TexelMapping& mapping,
-                                                      const BannerTexture& texture) {
-    const std::uint32_t* origin = texture.texel(0, 0);
-    const int stride = texture.stride();
-    Stretches stretches;
-    int count = 0;
-    for (int first = span.first; first < span.end;) {
-        first = stretchesFrom(row, y, first, span.end, mapping, stretches, count);
-        for (int n = 0; n < count; ++n)
-            fillStretchAvx2(stretches[static_cast<std::size_t>(n)], origin, stride);
-    }
+__attribute__((target("avx2"))) void fillStretchesAvx2(const Stretches& stretches, int count,
+                                                       const std::uint32_t* origin, int stride) {
+    for (int n = 0; n < count; ++n)
+        fillStretchAvx2(stretches[static_cast<std::size_t>(n)], origin, stride);
 }
 
 // Fills pixels first .. end of a row with the picture.
 void fillTextured(std::uint32_t* row, int y, Span span, const TexelMapping& mapping,
                   const BannerTexture& texture) {
-    if (useAvx2()) {
-        fillTexturedAvx2(row, y, span, mapping, texture);
-        return;
-    }
+    const bool wide = useAvx2();
     const std::uint32_t* origin = texture.texel(0, 0);
     const int stride = texture.stride();
     Stretches stretches;
     int count = 0;
     for (int first = span.first; first < span.end;) {
         first = stretchesFrom(row, y, first, span.end, mapping, stretches, count);
-        for (int n = 0; n < count; ++n)
-            fillStretch(stretches[static_cast<std::size_t>(n)], origin, stride);
+        if (wide) {
+            fillStretchesAvx2(stretches, count, origin, stride);
+        } else {
+            for (int n = 0; n < count; ++n)
+                fillStretch(stretches[static_cast<std::size_t>(n)], origin, stride);
+        }
     }
 }
 
