@@ -651,10 +651,18 @@ QRect BannerRenderer::changedArea(const QSize& pixelSize) const {
 
 namespace {
 
+// Whether the slab can be drawn straight into image at offset: a 32-bit opaque-or-premultiplied
+// image (a window's backing store, for one) at its own scale, the rectangle of size inside it.
+bool drawableInto(const QImage& image, QPoint offset, const QSize& size) {
+    return (image.format() == QImage::Format_RGB32 ||
+            image.format() == QImage::Format_ARGB32_Premultiplied) &&
+           image.devicePixelRatio() == 1.0 && image.rect().contains(QRect(offset, size));
+}
+
 // The image a painter paints on, when the slab can be drawn straight into it: the raster engine
-// on a 32-bit opaque-or-premultiplied image (a window's backing store, for one), at its own
-// scale, moved by whole pixels only, without a clip of the caller's, the rectangle inside it.
-// Nothing else is painted on those pixels meanwhile, so the frame needs no copy of its own.
+// on an image the slab can be drawn into, moved by whole pixels only, without a clip of the
+// caller's. Nothing else is painted on those pixels meanwhile, so the frame needs no copy of its
+// own.
 QImage* directTarget(QPainter& painter, const QSize& size, QPoint& offset) {
     QPaintEngine* engine = painter.paintEngine();
     if (!engine || engine->type() != QPaintEngine::Raster || painter.hasClipping())
@@ -662,37 +670,38 @@ QImage* directTarget(QPainter& painter, const QSize& size, QPoint& offset) {
     QPaintDevice* device = engine->paintDevice();
     if (!device || device->devType() != QInternal::Image)
         return nullptr;
-    auto* image = static_cast<QImage*>(device);
-    if ((image->format() != QImage::Format_RGB32 &&
-         image->format() != QImage::Format_ARGB32_Premultiplied) ||
-        image->devicePixelRatio() != 1.0)
-        return nullptr;
     const QTransform transform = painter.deviceTransform();
     if (transform.type() > QTransform::TxTranslate ||
         transform.dx() != std::floor(transform.dx()) ||
         transform.dy() != std::floor(transform.dy()))
         return nullptr;
     offset = QPoint(static_cast<int>(transform.dx()), static_cast<int>(transform.dy()));
-    if (!image->rect().contains(QRect(offset, size)))
-        return nullptr;
-    return image;
+    auto* image = static_cast<QImage*>(device);
+    return drawableInto(*image, offset, size) ? image : nullptr;
 }
 
 } // namespace
+
+bool BannerRenderer::paintInto(QImage& image, QPoint offset, const QSize& size,
+                               const QRect& area) const {
+    if (size.isEmpty() || !drawableInto(image, offset, size))
+        return false;
+    const Drawn drawn = layout(size);
+    // Outside the area the image keeps the pixels it has: the caller's promise that they show
+    // this frame already.
+    draw(drawn, image, offset, area.isEmpty() ? QRect(QPoint(0, 0), size) : area);
+    lastDrawn_ = drawn;
+    frameIsLastDrawn_ = false;
+    return true;
+}
 
 void BannerRenderer::paint(QPainter& painter, const QSize& size, const QRect& area) const {
     if (size.isEmpty())
         return;
     QPoint offset;
-    if (QImage* target = directTarget(painter, size, offset)) {
-        const Drawn drawn = layout(size);
-        // Outside the area the image keeps the pixels it has: the caller's promise that they
-        // show this frame already.
-        draw(drawn, *target, offset, area.isEmpty() ? QRect(QPoint(0, 0), size) : area);
-        lastDrawn_ = drawn;
-        frameIsLastDrawn_ = false;
+    if (QImage* target = directTarget(painter, size, offset);
+        target && paintInto(*target, offset, size, area))
         return;
-    }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const QSize pixelSize = (QSizeF(size) * ratio).toSize();
     if (pixelSize.isEmpty())

@@ -93,6 +93,10 @@ public:
     // only the pixels inside it when the rest of the image already shows this frame there (see
     // changedArea).
     void paint(QPainter& painter, const QSize& size, const QRect& area = {}) const;
+    // The same straight into image, the rectangle offset .. offset + size of it, when it is an
+    // image the slab can be drawn into without a painter (32-bit, at its own scale, the rectangle
+    // inside it); false, and nothing drawn, otherwise.
+    bool paintInto(QImage& image, QPoint offset, const QSize& size, const QRect& area = {}) const;
     // advance() then paint(): one frame.
     void renderFrame(QPainter& painter, const QSize& size);
 

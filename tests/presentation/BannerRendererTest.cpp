@@ -5,10 +5,12 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 
 namespace dk3::presentation {
@@ -211,6 +213,51 @@ TEST(BannerWidget, RunsAtAboutSixtyFramesASecondUntilStopped) {
     const double stoppedAt = motion.previousTimeMs;
     QTest::qWait(60);
     EXPECT_EQ(motion.previousTimeMs, stoppedAt);
+}
+
+// Frames drawn while the widget runs reach the window's own pixels (its backing store), each
+// only around the slab as it was and as it is, and add up to what a painter draws of the same
+// attitude at once.
+TEST(BannerWidget, FramesInTheWindowAreWhatAPainterDraws) {
+    test::TempDir dir;
+    QImage picture(480, 150, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y, (x * 7 + y * 3) % 256));
+    }
+    const QString path = QString::fromStdString((dir / "pattern.png").string());
+    ASSERT_TRUE(picture.save(path));
+    // A second of motion per tick: every tick moves the slab by pixels and draws a frame.
+    double now = 0;
+    double pace = 1000;
+    // Inside a window, away from its corner, as in the dialog.
+    QWidget window;
+    window.resize(640, 170);
+    BannerWidget widget(std::make_unique<BannerRenderer>(path, [&] { return now += pace; }),
+                        &window);
+    widget.setGeometry(7, 9, 620, 150);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    widget.start();
+    BannerAnimation& motion = widget.renderer().animation();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return motion.previousTimeMs > 10000; }, 3000));
+    // Then time stands still after one more leap, so the last frame drawn is of this attitude.
+    pace = 0;
+    motion.angleX = 0.1f;
+    motion.angleY = -0.15f;
+    motion.angleZ = 0.05f;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !widget.renderer().differsFromLastFrame(QSize(620, 150)); }, 3000));
+    widget.stop();
+
+    const QImage inWindow = window.screen()
+                                ->grabWindow(window.winId(), 7, 9, 620, 150)
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32);
+    const QImage painted = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(inWindow.size(), QSize(620, 150));
+    EXPECT_EQ(inWindow, painted);
+    EXPECT_EQ(classify(inWindow.pixel(1, 1)), Seen::Background);
 }
 
 } // namespace
