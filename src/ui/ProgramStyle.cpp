@@ -7,6 +7,7 @@
 #include <QStyleOption>
 
 #include <algorithm>
+#include <cmath>
 
 namespace dk3::ui {
 namespace {
@@ -102,15 +103,47 @@ void ProgramStyle::drawGroupBoxFrame(const QStyleOption& option, QPainter& paint
     // The sides and the inside, every row of them alike, stretched down a band at a time: as
     // Fusion stretches them, and so drawn by the same means. A band is stretched from one row of
     // the picture, a band of one row from two: a plain copy would round differently.
-    for (int y = inside.top(); y <= inside.bottom(); y += kRowsPerBand) {
-        const int rows = std::min(kRowsPerBand, inside.bottom() + 1 - y);
+    const auto stretchedBand = [&](QPainter& onto, int y, int rows) {
         const int from = rows == 1 ? 2 : 1;
-        piece(QRect(target.left(), y, border, rows), QRect(0, border, border, from));
-        piece(QRect(inside.right() + 1, y, border, rows), QRect(sourceRight, border, border, from));
+        const auto part = [&](const QRect& to, const QRect& source) {
+            onto.drawPixmap(to, frame_, source);
+        };
+        part(QRect(target.left(), y, border, rows), QRect(0, border, border, from));
+        part(QRect(inside.right() + 1, y, border, rows), QRect(sourceRight, border, border, from));
         if (inside.width() > 0)
-            piece(QRect(inside.left(), y, inside.width(), rows),
-                  QRect(border, border, sourceAcross, from));
+            part(QRect(inside.left(), y, inside.width(), rows),
+                 QRect(border, border, sourceAcross, from));
+    };
+    // On a painter that only moves by whole pixels and blends plainly, the first band is
+    // stretched once, into a picture of its own, and copied down the rest of the box: the same
+    // pixels for a fraction of the work.
+    const QTransform& moved = painter.deviceTransform();
+    const bool copiesAlike = moved.type() <= QTransform::TxTranslate &&
+                             moved.dx() == std::floor(moved.dx()) &&
+                             moved.dy() == std::floor(moved.dy()) && painter.opacity() == 1.0 &&
+                             painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                             painter.device() && painter.device()->devicePixelRatio() == 1.0;
+    const int firstRows = std::min(kRowsPerBand, inside.height());
+    if (copiesAlike && inside.height() > firstRows) {
+        QImage band(target.width(), firstRows, QImage::Format_ARGB32_Premultiplied);
+        if (!band.isNull()) {
+            band.fill(Qt::transparent);
+            QPainter bandPainter(&band);
+            bandPainter.setRenderHints(painter.renderHints());
+            bandPainter.setCompositionMode(QPainter::CompositionMode_Source);
+            bandPainter.translate(-target.left(), 0);
+            stretchedBand(bandPainter, 0, firstRows);
+            bandPainter.end();
+            for (int y = inside.top(); y <= inside.bottom(); y += firstRows) {
+                const int rows = std::min(firstRows, inside.bottom() + 1 - y);
+                painter.drawImage(QPoint(target.left(), y), band,
+                                  QRect(0, 0, target.width(), rows));
+            }
+            return;
+        }
     }
+    for (int y = inside.top(); y <= inside.bottom(); y += kRowsPerBand)
+        stretchedBand(painter, y, std::min(kRowsPerBand, inside.bottom() + 1 - y));
 }
 
 } // namespace dk3::ui

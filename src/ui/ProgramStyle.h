@@ -4,7 +4,8 @@
 // frame drawn in short pieces. Fusion stretches its frame picture down the whole box in one go;
 // over as many rows as the main dialog's boxes have, Qt's painter shares that work out among
 // threads it starts for the purpose, which costs more than the painting itself. Stretched here a
-// band of rows at a time, the frame comes out pixel for pixel the same without them.
+// band of rows at a time (one band, copied down the box, where the painter allows), the frame comes
+// out pixel for pixel the same without them.
 
 #include <QPixmap>
 #include <QProxyStyle>
