@@ -10,9 +10,11 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -33,6 +35,22 @@ int mulDiv(int a, int b, int c) {
     const std::int64_t rounded = product >= 0 ? (product + half) / c : (product - half) / c;
     return static_cast<int>(rounded);
 }
+
+// The controls buildFromTemplate made, by ID. Every caption, tooltip and field is looked up by its
+// ID, often enough while the dialog starts that searching the dialog's children by name each time
+// would show.
+class ControlIndex : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ControlIndex(QObject* dialog) : QObject(dialog) {}
+
+    void add(int id, QWidget* control) { controls_.insert(id, control); }
+    QWidget* find(int id) const { return controls_.value(id); }
+
+private:
+    QHash<int, QPointer<QWidget>> controls_;
+};
 
 QString captionOf(const ControlSpec& control) {
     return control.caption ? QString::fromUtf8(control.caption) : QString();
@@ -292,6 +310,7 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
 
     std::vector<QLabel*> labels;
     std::vector<QWidget*> fields;
+    auto* index = new ControlIndex(&dialog);
     const ApplicationFontWhileMaking sameFont(dialog.font());
     for (const ControlSpec& control : layout.controls) {
         const QRect rect =
@@ -325,8 +344,10 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
             widget = makePicture(dialog, control, rect);
             break;
         }
-        if (control.id != -1)
+        if (control.id != -1) {
             widget->setObjectName(QString::number(control.id));
+            index->add(control.id, widget);
+        }
         if (control.kind == ControlKind::Label)
             labels.push_back(static_cast<QLabel*>(widget));
         else if (control.kind == ControlKind::ComboBox || control.kind == ControlKind::Edit)
@@ -338,7 +359,12 @@ void buildFromTemplate(QDialog& dialog, const DialogSpec& layout) {
 QWidget* controlById(const QWidget& dialog, int id) {
     if (id == -1)
         return nullptr;
+    if (const auto* index = dialog.findChild<ControlIndex*>(QString(), Qt::FindDirectChildrenOnly))
+        if (QWidget* control = index->find(id))
+            return control;
     return dialog.findChild<QWidget*>(QString::number(id));
 }
 
 } // namespace dk3::ui
+
+#include "DialogTemplate.moc"
