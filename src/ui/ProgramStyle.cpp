@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace dk3::ui {
 namespace {
@@ -19,12 +20,15 @@ constexpr int kTopGap = 3;
 constexpr int kRowsPerBand = 64;
 
 // Whether every row of the area is the same as its first row.
-bool rowsRepeat(const QImage& image, const QRect& area) {
+bool rowsRepeat(const QImage& picture, const QRect& area) {
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const auto bytes = static_cast<std::size_t>(area.width()) * 4;
+    const uchar* first =
+        image.constScanLine(area.top()) + static_cast<std::ptrdiff_t>(area.left()) * 4;
     for (int y = area.top() + 1; y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            if (image.pixel(x, y) != image.pixel(x, area.top()))
-                return false;
-        }
+        const uchar* row = image.constScanLine(y) + static_cast<std::ptrdiff_t>(area.left()) * 4;
+        if (std::memcmp(row, first, bytes) != 0)
+            return false;
     }
     return true;
 }
